@@ -1,0 +1,3 @@
+#include "game/loop/game.h"
+
+int main() { return runGame(); }

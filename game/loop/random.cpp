@@ -1,0 +1,42 @@
+#include "game/loop/random.h"
+
+#include "base/ktimer.h"
+
+uint32_t nextRandom(RandomSource& source) {
+  uint32_t x = source.state[0];
+  x ^= x << 17;
+  x ^= x >> 13;
+  x ^= x << 5;
+  source.state[0] = x;
+  return x;
+}
+
+float random01() {
+  uint32_t r = drawRandom();
+  return static_cast<float>(static_cast<double>(r) * 2.3283064365386963e-10);
+}
+
+namespace {
+
+void seed(RandomSource& source, uint64_t counter) {
+  uint32_t low = static_cast<uint32_t>(counter);
+  // xorshift never leaves state 0: every draw would be 0 for the whole run.
+  if (low == 0) low = 0x9E3779B9u;
+  for (uint32_t& word : source.state) word = low;
+  source.step = nextRandom;
+}
+
+RandomSource seededAtStart() {
+  int64_t ticks = 0;
+  Tessor::Base::MonotonicCounter(&ticks);
+  RandomSource source{};
+  seed(source, static_cast<uint64_t>(ticks));
+  return source;
+}
+
+}  // namespace
+
+void seedRandom(uint64_t counter) { seed(randomSource, counter); }
+
+// Seeded during the initialisation of globals, before main runs.
+RandomSource randomSource = seededAtStart();

@@ -1,0 +1,58 @@
+#include "base/ktimer.h"
+
+#include <ctime>
+
+namespace Tessor {
+namespace Base {
+
+bool MonotonicCounter(int64_t* ticks) {
+  timespec now{};
+  if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) return false;
+  *ticks = static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return true;
+}
+
+bool MonotonicFrequency(int64_t* ticksPerSecond) {
+  timespec resolution{};
+  if (clock_getres(CLOCK_MONOTONIC, &resolution) != 0) return false;
+  *ticksPerSecond = 1000000000;
+  return true;
+}
+
+bool (*QueryCounter)(int64_t* ticks) = MonotonicCounter;
+bool (*QueryFrequency)(int64_t* ticksPerSecond) = MonotonicFrequency;
+
+bool Timer::Initialize() {
+  if (initialized) return true;
+  bool ok = QueryFrequency(&frequency) && frequency != 0;
+  if (ok) {
+    QueryCounter(&current);
+    last = current;
+  }
+  if (LogOutputs != 0) {
+    if (ok)
+      log.Write("Tessor::Base::Timer::Initialize",
+                "Zainicjowano Zegar (zainicjowano czas uruchomienia) prawidlowo.", "OK",
+                "..\\..\\source\\base\\ktimer", 88, None);
+    else
+      log.Write("Tessor::Base::Timer::Initialize",
+                "System NIE dysponuje zegarem o wysokiej czestotliwosci.", "ERROR",
+                "..\\..\\source\\base\\ktimer", 97, None);
+  }
+  initialized = ok;
+  return ok;
+}
+
+float Timer::Tick() {
+  int64_t now = 0;
+  QueryCounter(&now);
+  double seconds = (static_cast<double>(now) - static_cast<double>(last)) /
+                   static_cast<double>(frequency);
+  last = now;
+  return static_cast<float>(seconds);
+}
+
+void Timer::Resync() { QueryCounter(&last); }
+
+}  // namespace Base
+}  // namespace Tessor
