@@ -1,6 +1,7 @@
 // Taking the terminal over for curses output and giving it back.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 // Empty when standard input and output are a usable terminal; otherwise the
@@ -15,7 +16,11 @@ void consoleOpen();
 // reverse video where there are no colours).
 void setUpColours();
 
-// Shows one line at the top left and refreshes.
-void consoleShowLine(const char* text);
+// Shows lines of text from the top left of an empty screen and refreshes.
+void consoleShowLines(std::initializer_list<const char*> texts);
 
 void consoleClose();
+
+// Around Ctrl-Z: the shell gets a normal terminal while the game is stopped.
+void consoleSuspend();
+void consoleResume();

@@ -10,7 +10,20 @@
 //   x11       when the game runs in a focused X11 terminal window: the key
 //             map and a pointer that is warped back to an anchor.
 //
-// SERIFALL_INPUT=auto|terminal|x11 overrides the choice.
+// SERIFALL_INPUT=auto|terminal|x11 overrides the choice (x11 falls back to
+// the terminal when no display opens; any other value means auto).
+//
+// Mouse look, as the player sees it:
+//   Pointer motion of one cell (one pixel where the terminal reports pixels)
+//   turns the view one cell. Resting the pointer on the window's edge (its
+//   outermost column or row) keeps turning the view that way at 40 cells/s,
+//   since a terminal cannot bring the pointer back. Under X11 the pointer is
+//   held at the centre of the terminal window while it has the focus, so
+//   every pixel of motion counts and the edge never matters.
+//
+// Keys where the terminal reports no releases: a tap reads down for 60 ms
+// (one shot); a held key reads down once, then, after the keyboard's
+// autorepeat delay, continuously until about 150 ms after its last repeat.
 #pragma once
 
 #include <cstddef>
@@ -29,14 +42,18 @@ struct InputState {
 
 // Probes the terminal on inFd/outFd and enables the chosen backend's modes.
 // Call after curses has taken the terminal over and drawn once. Never blocks
-// longer than the probe deadline.
+// longer than the probe deadline (1 s); keys typed meanwhile are kept.
 void inputOpen(int inFd, int outFd);
 
-// Waits until any key is pressed (or the terminal goes away) and forgets it,
-// so the key does not reach the first frame. Returns false on hangup.
+// Waits until any key is pressed and forgets it, so the key does not reach
+// the first frame (a Ctrl-C or Ctrl-Z that arrived as a key stays pending
+// for the first poll). Returns false on hangup, or when a signal interrupts
+// the wait, so the caller can look at its flags and wait again; SIGWINCH
+// and SIGCONT are held back until the wait is over.
 bool inputWaitKey();
 
-// Drains everything that has arrived and evaluates the state now.
+// Drains everything that has arrived and evaluates the state now. Never
+// blocks; allocates nothing.
 void inputPoll(InputState& state);
 
 // Moves the pointer to its anchor and forgets motion made so far.
@@ -48,9 +65,11 @@ void inputPause();
 void inputResume();
 void inputClose();
 
-// Bytes that turn off every mode the input layer enabled. Safe to read from
-// a signal handler: the buffer is static and rewritten only outside handlers.
+// Bytes that turn off every mode the input layer enabled (empty while none
+// is on). Safe to read from a signal handler: the buffer is static and only
+// its length changes, outside handlers.
 const char* inputRestoreBytes(size_t* length);
 
-// "terminal", "terminal+kitty", "x11", ... for the log and the man page.
+// "terminal (kitty keys, pixel pointer)", "terminal (timed keys, cell
+// pointer)", "x11", or "none" before inputOpen.
 const char* inputBackendName();

@@ -3,7 +3,7 @@
 # that are missing. Runs apt-get directly as root, through sudo otherwise.
 set -eu
 
-packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev libbenchmark-dev tmux"
+packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev tmux"
 
 missing=""
 for p in $packages; do

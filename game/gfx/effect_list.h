@@ -15,6 +15,9 @@ void removeFinishedEffects();
 void sortEffects();
 void updateEffects(float dt);
 
+// Back to the start of a game: no effects, no shake, saved offset 0.
+void resetEffects();
+
 void makeExplosion(int count, char glyph, bool withCloud, bool multiColour, Vec2i position);
 void makeFireworks(int count, char glyph, bool withCloud, bool multiColour, Vec2i position);
 void makeShake(float seconds);

@@ -24,11 +24,10 @@ bool (*QueryFrequency)(int64_t* ticksPerSecond) = MonotonicFrequency;
 
 bool Timer::Initialize() {
   if (initialized) return true;
-  bool ok = QueryFrequency(&frequency) && frequency != 0;
-  if (ok) {
-    QueryCounter(&current);
-    last = current;
-  }
+  // A zero or negative rate, or a counter that cannot be read, would make
+  // every Tick meaningless, so either counts as having no counter.
+  bool ok = QueryFrequency(&frequency) && frequency > 0 && QueryCounter(&current);
+  if (ok) last = current;
   if (LogOutputs != 0) {
     if (ok)
       log.Write("Tessor::Base::Timer::Initialize",
@@ -43,16 +42,21 @@ bool Timer::Initialize() {
   return ok;
 }
 
+// Without a running timer or a reading there is nothing to measure; 0 keeps
+// the frame from being scaled by garbage (or a division by zero).
 float Timer::Tick() {
   int64_t now = 0;
-  QueryCounter(&now);
+  if (!initialized || !QueryCounter(&now)) return 0.0f;
   double seconds = (static_cast<double>(now) - static_cast<double>(last)) /
                    static_cast<double>(frequency);
   last = now;
   return static_cast<float>(seconds);
 }
 
-void Timer::Resync() { QueryCounter(&last); }
+void Timer::Resync() {
+  int64_t now = 0;
+  if (initialized && QueryCounter(&now)) last = now;
+}
 
 }  // namespace Base
 }  // namespace Tessor

@@ -21,10 +21,16 @@ bool MonotonicFrequency(int64_t* ticksPerSecond);
 
 class Timer {
 public:
+  // False when there is no usable counter; the timer then stays new and a
+  // later call tries again. A second call on a running timer reads nothing.
   bool Initialize();
+  // Seconds since the previous Tick (or Initialize); 0 on a timer that is
+  // not running or when the counter cannot be read.
   float Tick();
   // Moves the previous reading to now without measuring, so a pause
-  // (Ctrl-Z) does not become one huge frame.
+  // (Ctrl-Z) does not become one huge frame. Call it from the frame loop
+  // (e.g. when a SIGCONT flag is seen), not from the signal handler, which
+  // could interrupt Tick between its read and its write of the reading.
   void Resync();
 
 private:

@@ -1,9 +1,18 @@
 // Tessor::Base log switches and the log call.
+//
+// Every output starts off. A reporter tests LogOutputs before it calls
+// Logger::Write, so with the switches at their start values the log costs
+// nothing and writes nothing.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// X11's headers define None as a macro; keep the enumerator below usable in
+// a file that has included them first.
+#pragma push_macro("None")
+#undef None
 
 namespace Tessor {
 namespace Base {
@@ -30,8 +39,21 @@ enum ErrorFamily : int32_t {
 
 extern uint32_t LogOutputs;
 extern bool LogFlushFile;
+// Detached at start; attach a file (FileStream::Open or Attach) before
+// setting LogToFile, otherwise file output is silently dropped.
 extern FileStream LogFile;
 extern std::vector<std::string> LogHistory;
+
+// Local wall-clock fields for the time stamp of an entry.
+struct ClockFields {
+  int32_t hour;
+  int32_t minute;
+  int32_t second;
+};
+
+// Replaceable so tests can fix the stamp; by default time() + localtime_r.
+extern ClockFields (*QueryLocalTime)();
+ClockFields SystemLocalTime();
 
 class Logger {
 public:
@@ -46,3 +68,5 @@ public:
 
 }  // namespace Base
 }  // namespace Tessor
+
+#pragma pop_macro("None")

@@ -1,0 +1,48 @@
+#include "game/gfx/shake.h"
+
+#include "game/loop/random.h"
+#include "game/loop/state.h"
+
+bool shakeActive = false;
+int32_t shakeSavedRow = 0;
+int32_t shakeSavedCol = 0;
+
+namespace {
+
+// Half-widths of the shake: trunc(2 x remaining), at most 3. Written as
+// comparisons so a huge or NaN time cannot reach an undefined conversion.
+int32_t shakeAmplitude(float remaining) {
+  float twice = 2.0f * remaining;
+  if (twice >= 3.0f) return 3;
+  if (twice >= 0.0f) return static_cast<int32_t>(twice);
+  return 0;
+}
+
+// One of 2a + 2 offsets from -a to a + 1.
+int32_t shakeOffset(int32_t a) {
+  uint32_t span = static_cast<uint32_t>(2 * a + 2);
+  return static_cast<int32_t>(drawRandom() % span) - a;
+}
+
+}  // namespace
+
+gfxShake::gfxShake() : gfxTask(0) {
+  shakeActive = true;
+  shakeSavedRow = viewRow;
+  shakeSavedCol = viewCol;
+}
+
+void gfxShake::update(float dt) {
+  elapsed += dt;
+  remaining -= dt;
+  if (remaining < 0.0f) finished = true;
+  if (finished) {
+    shakeActive = false;
+    viewRow = shakeSavedRow;
+    viewCol = shakeSavedCol;
+    return;
+  }
+  int32_t a = shakeAmplitude(remaining);
+  viewRow = shakeSavedRow + shakeOffset(a);
+  viewCol = shakeSavedCol + shakeOffset(a);
+}

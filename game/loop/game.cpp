@@ -1,0 +1,63 @@
+// The program: start-up, the frame loop and every way out of it.
+#include "game/loop/game.h"
+
+#include <cstdio>
+#include <string>
+
+#include "game/loop/frame.h"
+#include "platform/console.h"
+#include "platform/input.h"
+#include "platform/signals.h"
+
+namespace {
+
+// Hands the terminal back as it was, stops, and takes it again on resume.
+// Time spent stopped is not game time.
+void suspendGame() {
+  inputPause();
+  consoleSuspend();
+  stopProcess();
+  consoleResume();
+  inputResume();
+  frameTimer.Resync();
+}
+
+// The intro line stays up until a key (or a way out) arrives.
+bool waitForKey() {
+  consoleShowLines({"Studio 'Vellmoor' przedstawia gre: Serifall",
+                    "Aby kontynuowac, nacisnij dowolny klawisz . . ."});
+  // The wait returns early for a signal too, so the flags are seen.
+  for (;;) {
+    if (inputWaitKey()) return true;
+    if (!suspendSignal) return false;
+    suspendGame();
+  }
+}
+
+void playUntilQuit() {
+  startGame();
+  while (runFrame()) {
+    if (quitSignal || frameInput.hangup) return;
+    if (suspendSignal || frameInput.suspend) suspendGame();
+  }
+}
+
+}  // namespace
+
+int runGame() {
+  std::string problem = consoleProblem();
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 1;
+  }
+  installSignalHandlers();
+  consoleOpen();
+  prepareCrashRestore();
+  inputOpen(0, 1);
+  if (waitForKey()) playUntilQuit();
+  inputClose();
+  consoleClose();
+  if (quitSignal) dieOfSignal(quitSignal);
+  if (frameInput.quit) dieOfSignal(SIGINT);
+  return 0;
+}

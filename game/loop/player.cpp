@@ -1,0 +1,44 @@
+#include "game/loop/player.h"
+
+#include "game/gfx/effect_list.h"
+#include "game/gfx/shake.h"
+#include "game/loop/frame.h"
+#include "game/loop/state.h"
+#include "game/world/shots.h"
+
+namespace {
+
+// The view follows the pointer within -120..120; wide in 64 bits so no
+// motion, however large, can overflow.
+int32_t turned(int32_t view, int32_t motion) {
+  int64_t v = static_cast<int64_t>(view) - motion;
+  return static_cast<int32_t>(v < -120 ? -120 : (v > 120 ? 120 : v));
+}
+
+// The shot takes the cell under the crosshair with last frame's view, since
+// the pointer is read after the keys.
+void fire() {
+  if (fireCooldown < 0.0f) {
+    fireCooldown = combatParams.fireInterval;
+    playerShots.push_back(ShotRecord{screenRows / 2 - viewRow, screenCols / 2 - viewCol,
+                                     combatParams.shotFlightTime});
+  }
+}
+
+}  // namespace
+
+bool handleKeys(const InputState& input) {
+  if (input.w) makeExplosion(3, 'z', true, true, Vec2i{15, 15});
+  if (input.space) fire();
+  return !(input.q || input.quit || input.hangup);
+}
+
+void mouseLook(const InputState& input) {
+  if (shakeActive) return;  // motion during a shake is dropped, not saved
+  viewRow = turned(viewRow, input.dy);
+  viewCol = turned(viewCol, input.dx);
+}
+
+void runFireCooldown() {
+  if (fireCooldown >= 0.0f) fireCooldown -= frameTime;
+}

@@ -1,0 +1,13 @@
+// The player's side of a frame: keys, firing and mouse look.
+#pragma once
+
+#include "platform/input.h"
+
+// W bursts, space fires, Q (or a quit key) ends the game: returns false.
+bool handleKeys(const InputState& input);
+
+// Turns the view by the pointer motion, unless a shake is running.
+void mouseLook(const InputState& input);
+
+// Runs the fire cooldown down until it is negative.
+void runFireCooldown();

@@ -1,0 +1,80 @@
+#include "platform/input.h"
+
+#include "platform/input_clock.h"
+#include "platform/input_select.h"
+#include "platform/input_x11.h"
+#include "platform/term_input.h"
+#include "platform/term_modes.h"
+
+namespace {
+
+enum class Backend { none, terminal, x11 };
+
+Backend backend = Backend::none;
+// In X11 mode it still drains the typed characters and notices a hangup.
+TermInput term;
+
+}  // namespace
+
+void inputOpen(int inFd, int outFd) {
+  InputEnvironment env = inputEnvironment();
+  if (inputChoose(env) == InputChoice::x11 && x11Open(inputWindowId(env.windowId))) {
+    termStart(term, inFd, outFd, false);
+    backend = Backend::x11;
+    return;
+  }
+  termStart(term, inFd, outFd, true);
+  termProbe(term);
+  termEnable(term);
+  backend = Backend::terminal;
+}
+
+bool inputWaitKey() {
+  if (backend == Backend::none) return false;
+  return termWaitKey(term);
+}
+
+void inputPoll(InputState& state) {
+  state = InputState{};
+  if (backend == Backend::none) return;
+  int64_t now = inputClockMicros();
+  termDrain(term, now);
+  termEvaluate(term, now, state);
+  if (backend == Backend::x11) x11Read(state, now);
+}
+
+void inputPin() {
+  if (backend == Backend::x11) x11Pin();
+  pointerReset(term.pointer);
+}
+
+void inputPause() {
+  termDisable(term);
+  termForget(term);
+}
+
+void inputResume() {
+  if (backend == Backend::none) return;
+  parserReset(term.parser);
+  termForget(term);
+  if (backend == Backend::x11) x11Resume();
+  else termEnable(term);
+}
+
+void inputClose() {
+  termDisable(term);
+  if (backend == Backend::x11) x11Close();
+  backend = Backend::none;
+}
+
+const char* inputRestoreBytes(size_t* length) {
+  *length = static_cast<size_t>(termRestoreLength);
+  return termRestoreBuffer;
+}
+
+const char* inputBackendName() {
+  if (backend == Backend::none) return "none";
+  if (backend == Backend::x11) return "x11";
+  if (term.kitty) return term.pixels ? "terminal (kitty keys, pixel pointer)" : "terminal (kitty keys, cell pointer)";
+  return term.pixels ? "terminal (timed keys, pixel pointer)" : "terminal (timed keys, cell pointer)";
+}

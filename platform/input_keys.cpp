@@ -1,0 +1,131 @@
+#include "platform/input_keys.h"
+
+namespace {
+
+enum Phase : uint8_t { idle, tapped, candidate, repeating };
+
+constexpr uint8_t kCtrlC = 0x03;
+constexpr uint8_t kCtrlZ = 0x1a;
+constexpr int32_t kCtrlBit = 4;
+constexpr int32_t kTypeRelease = 3;
+// Shortest autorepeat delay taken as real (kbdrate's minimum is 250 ms;
+// some people set 200 ms under X).
+constexpr int64_t kShortestDelay = 200000;
+constexpr int64_t kLongestDelay = 1000000;
+constexpr int64_t kDelayMargin = 60000;
+// Bytes read together carry the same time; their zero gaps say nothing
+// about the repeat rate.
+constexpr int64_t kShortestGap = 5000;
+
+int64_t clampTime(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+int keyForByte(uint8_t byte) {
+  if (byte == 'w' || byte == 'W') return keyW;
+  if (byte == ' ') return keySpace;
+  if (byte == 'q' || byte == 'Q') return keyQ;
+  return -1;
+}
+
+int keyForCode(int32_t code) {
+  if (code == 'w' || code == 'W') return keyW;
+  if (code == ' ') return keySpace;
+  if (code == 'q' || code == 'Q') return keyQ;
+  return -1;
+}
+
+// Kitty's private-use codes of Shift, Ctrl, Alt, Super, Hyper, Meta, the
+// ISO level shifts and the lock keys: pressing one alone is no "key".
+bool modifierCode(int32_t code) {
+  return (code >= 57441 && code <= 57454) || (code >= 57358 && code <= 57360);
+}
+
+int64_t medianGap(const RepeatTiming& timing) {
+  int64_t sorted[kGapHistory] = {};
+  int n = timing.gapCount;
+  for (int i = 0; i < n; i++) {
+    int64_t v = timing.gaps[i];
+    int j = i;
+    for (; j > 0 && sorted[j - 1] > v; j--) sorted[j] = sorted[j - 1];
+    sorted[j] = v;
+  }
+  return sorted[n / 2];
+}
+
+void learnGap(RepeatTiming& timing, int64_t gap) {
+  if (gap < kShortestGap) return;
+  timing.gaps[timing.gapNext] = gap;
+  timing.gapNext = (timing.gapNext + 1) % kGapHistory;
+  if (timing.gapCount < kGapHistory) timing.gapCount++;
+  timing.repeatHold = clampTime(3 * medianGap(timing), 60000, 250000);
+}
+
+// The candidate's gap is the keyboard's delay, unless the real first repeat
+// was taken for a tap (T1 too short): then the gap before that tap is.
+void learnDelay(RepeatTiming& timing, const HeldKey& key) {
+  int64_t delay = key.candidateDelay;
+  if (delay < kShortestDelay && key.tapGap >= kShortestDelay) delay = key.tapGap;
+  if (delay < kShortestDelay || delay > kLongestDelay) return;
+  timing.delayWindow = clampTime(delay + kDelayMargin, 250000, kLongestDelay);
+}
+
+void timedPress(RepeatTiming& timing, HeldKey& key, int64_t now) {
+  int64_t gap = now - key.lastPress;
+  bool watching = key.phase != idle;
+  if (key.phase == repeating && gap <= timing.repeatHold) {
+    learnGap(timing, gap);
+    key.downUntil = now + timing.repeatHold;
+  } else if (key.phase == candidate && gap <= kConfirmMicros) {
+    learnDelay(timing, key);
+    learnGap(timing, gap);
+    key.phase = repeating;
+    key.downUntil = now + timing.repeatHold;
+  } else if (watching && gap <= timing.delayWindow) {
+    key.phase = candidate;
+    key.candidateDelay = gap;
+    key.downUntil = now + kTapMicros;
+  } else {
+    key.phase = tapped;
+    key.tapGap = watching ? gap : -1;
+    key.downUntil = now + kTapMicros;
+  }
+  key.lastPress = now;
+}
+
+void releaseKey(HeldKey& key) {
+  key.reported = false;
+  key.phase = idle;
+  key.downUntil = 0;
+}
+
+}  // namespace
+
+void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
+  keys.anyKey = true;
+  if (byte == kCtrlC) keys.quit = true;
+  if (byte == kCtrlZ) keys.suspend = true;
+  int k = keyForByte(byte);
+  if (k >= 0) timedPress(keys.timing, keys.keys[k], now);
+}
+
+void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
+  int32_t bits = mods > 0 ? mods - 1 : 0;
+  bool press = type != kTypeRelease;
+  if (press && (bits & kCtrlBit) != 0) {
+    if (code == 'c') keys.quit = true;
+    if (code == 'z') keys.suspend = true;
+  }
+  if (press && type == 1 && !modifierCode(code)) keys.anyKey = true;
+  int k = keyForCode(code);
+  if (k < 0) return;
+  if (press) keys.keys[k].reported = true;
+  else releaseKey(keys.keys[k]);
+}
+
+bool keyDown(const KeyTracker& keys, InputKey key, int64_t now) {
+  const HeldKey& held = keys.keys[key];
+  return held.reported || now < held.downUntil;
+}
+
+void keysRelease(KeyTracker& keys) {
+  for (HeldKey& key : keys.keys) releaseKey(key);
+}

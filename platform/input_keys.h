@@ -1,0 +1,65 @@
+// Held state of W, space and Q from what a terminal reports.
+//
+// Exact where the terminal reports releases (kitty keyboard protocol).
+// Otherwise only presses arrive, so holds are timed from them:
+//   - a press of a key that is not repeating reads down for kTapMicros, so
+//     a tap gives one shot whatever the fire interval;
+//   - a press within the autorepeat delay window (T1) of the previous press
+//     is a candidate first repeat and reads down for kTapMicros too (a quick
+//     double tap stays two single shots);
+//   - a further press within kConfirmMicros of a candidate confirms the
+//     autorepeat: from then on the key reads down until T2 after its latest
+//     repeat.
+// So a hold gives one shot, a pause of the keyboard's repeat delay, then a
+// continuous hold that ends T2 after the last repeat. T1 and T2 are learned
+// from confirmed autorepeat (T1 = delay + 60 ms in 250..1000 ms, T2 = 3 x
+// the median repeat gap in 60..250 ms).
+#pragma once
+
+#include <cstdint>
+
+enum InputKey : int { keyW = 0, keySpace = 1, keyQ = 2, keyCount = 3 };
+
+constexpr int64_t kTapMicros = 60000;
+constexpr int64_t kDelayWindowDefault = 700000;  // T1
+constexpr int64_t kRepeatHoldDefault = 150000;   // T2
+constexpr int64_t kConfirmMicros = 250000;
+constexpr int kGapHistory = 8;
+
+struct RepeatTiming {
+  int64_t delayWindow = kDelayWindowDefault;
+  int64_t repeatHold = kRepeatHoldDefault;
+  int64_t gaps[kGapHistory] = {};
+  int gapCount = 0;
+  int gapNext = 0;
+};
+
+struct HeldKey {
+  bool reported = false;  // pressed and not yet released (kitty)
+  uint8_t phase = 0;      // idle, tapped, candidate, repeating
+  int64_t lastPress = 0;
+  int64_t downUntil = 0;
+  int64_t candidateDelay = 0;  // gap before the candidate first repeat
+  int64_t tapGap = -1;         // gap before the press that began the tap, -1 none
+};
+
+struct KeyTracker {
+  HeldKey keys[keyCount];
+  RepeatTiming timing;
+  bool quit = false;     // Ctrl-C arrived as a key
+  bool suspend = false;  // Ctrl-Z arrived as a key
+  bool anyKey = false;   // some key was pressed (the intro waits for this)
+};
+
+// A byte typed in a terminal without release reports.
+void keysByte(KeyTracker& keys, uint8_t byte, int64_t now);
+
+// A kitty key report; modifier and lock bits do not matter, except that
+// Ctrl+C and Ctrl+Z become quit and suspend requests.
+void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type);
+
+bool keyDown(const KeyTracker& keys, InputKey key, int64_t now);
+
+// Releases every key (focus lost, resume, after the intro); learned timing
+// and pending requests stay.
+void keysRelease(KeyTracker& keys);

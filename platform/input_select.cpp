@@ -1,0 +1,51 @@
+#include "platform/input_select.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/input_x11.h"
+
+namespace {
+
+bool present(const char* value) { return value != nullptr && value[0] != '\0'; }
+
+bool is(const char* value, const char* word) { return value != nullptr && std::strcmp(value, word) == 0; }
+
+}  // namespace
+
+InputEnvironment inputEnvironment() {
+  InputEnvironment env;
+  env.mode = std::getenv("SERIFALL_INPUT");
+  env.display = std::getenv("DISPLAY");
+  env.waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+  env.sshConnection = std::getenv("SSH_CONNECTION");
+  env.sshClient = std::getenv("SSH_CLIENT");
+  env.tmux = std::getenv("TMUX");
+  env.sty = std::getenv("STY");
+  env.windowId = std::getenv("WINDOWID");
+  return env;
+}
+
+InputChoice inputChoose(const InputEnvironment& env) {
+  if (is(env.mode, "terminal")) return InputChoice::terminal;
+  if (is(env.mode, "x11")) return InputChoice::x11;
+  if (!present(env.display) || present(env.waylandDisplay)) return InputChoice::terminal;
+  if (present(env.sshConnection) || present(env.sshClient) || present(env.tmux) || present(env.sty))
+    return InputChoice::terminal;
+  return inputWindowId(env.windowId) != 0 ? InputChoice::x11 : InputChoice::terminal;
+}
+
+unsigned long inputWindowId(const char* text) {
+  if (!present(text) || text[0] < '0' || text[0] > '9') return 0;
+  char* end = nullptr;
+  unsigned long id = std::strtoul(text, &end, 0);
+  return *end == '\0' ? id : 0;
+}
+
+#ifndef SERIFALL_HAVE_X11
+bool x11Open(unsigned long) { return false; }
+void x11Read(InputState&, int64_t) {}
+void x11Pin() {}
+void x11Resume() {}
+void x11Close() {}
+#endif

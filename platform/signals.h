@@ -1,0 +1,29 @@
+// Signals and the terminal: every way out leaves a usable shell.
+//
+// Quit signals (SIGINT, SIGTERM, SIGHUP) and Ctrl-Z (SIGTSTP) only set a
+// flag; the frame loop, which runs flat out, looks at the flags after every
+// frame and leaves or suspends cleanly. Crashes (SIGSEGV, SIGABRT, SIGBUS,
+// SIGFPE, SIGILL) write a precomputed reset string, restore the terminal
+// modes and die of the same signal.
+#pragma once
+
+#include <csignal>
+
+extern volatile sig_atomic_t quitSignal;     // number of the quit signal, 0 if none
+extern volatile sig_atomic_t suspendSignal;  // Ctrl-Z arrived
+
+// Installs every handler and saves the terminal modes. Call before curses
+// takes the terminal over, so curses does not install handlers of its own.
+void installSignalHandlers();
+
+// Precomputes what a crash must write to give the terminal back (leave the
+// alternate screen, show the cursor, plain attributes). Call once curses
+// runs.
+void prepareCrashRestore();
+
+// Stops the process as Ctrl-Z would and returns once it is continued.
+void stopProcess();
+
+// Ends the process by the signal that asked it to quit, with the default
+// action, so the parent sees the usual status (128 + n in a shell).
+[[noreturn]] void dieOfSignal(int sig);

@@ -1,0 +1,207 @@
+#include "platform/term_input.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "platform/input_clock.h"
+#include "platform/term_modes.h"
+
+namespace {
+
+constexpr size_t kReadChunk = 1024;
+// A flood of input must not hold a frame up for ever.
+constexpr int kMaxReadsPerDrain = 16;
+constexpr int32_t kPixelMode = 1016;
+
+void readWindowSize(TermInput& term) {
+  term.sizeRead = true;
+  winsize ws{};
+  if (ioctl(term.outFd, TIOCGWINSZ, &ws) != 0 && ioctl(term.inFd, TIOCGWINSZ, &ws) != 0) return;
+  if (ws.ws_col == 0 || ws.ws_row == 0) return;
+  term.pointer.window = WindowSize{ws.ws_col, ws.ws_row, ws.ws_xpixel, ws.ws_ypixel};
+}
+
+void probeReply(TermInput& term, const InputEvent& event) {
+  if (!term.probing) return;  // a late reply is consumed and ignored
+  if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
+  if (event.kind == InputEventKind::modeReport && event.a == kPixelMode) term.pixels = event.b >= 1 && event.b <= 3;
+  if (event.kind == InputEventKind::deviceAttributes) term.probeDone = true;
+}
+
+void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
+  switch (event.kind) {
+    case InputEventKind::key:
+      keysByte(term.keys, static_cast<uint8_t>(event.a), now);
+      break;
+    case InputEventKind::kittyKey:
+      keysKitty(term.keys, event.a, event.b, event.c);
+      break;
+    case InputEventKind::mouse:
+      if (!term.mouse) break;
+      if (!term.sizeRead && pointerIsMotion(event)) readWindowSize(term);
+      pointerReport(term.pointer, event, now);
+      break;
+    case InputEventKind::focusOut:
+      keysRelease(term.keys);
+      pointerForget(term.pointer);
+      break;
+    case InputEventKind::focusIn:
+      pointerForget(term.pointer);
+      break;
+    default:
+      probeReply(term, event);
+      break;
+  }
+}
+
+// Reads once from a descriptor that poll called ready; false when there is
+// nothing more to read now.
+bool readChunk(TermInput& term, int64_t now) {
+  uint8_t buffer[kReadChunk];
+  ssize_t n = read(term.inFd, buffer, sizeof buffer);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return false;
+  if (n <= 0) {  // end of file, EIO after the terminal closed, or worse
+    term.hangup = true;
+    return false;
+  }
+  termFeed(term, buffer, static_cast<size_t>(n), now);
+  return static_cast<size_t>(n) == sizeof buffer;
+}
+
+// Handles one poll result; false when there is nothing more to read now.
+bool readReady(TermInput& term, short revents, int64_t now) {
+  if ((revents & POLLIN) != 0) return readChunk(term, now);
+  if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) term.hangup = true;
+  return false;
+}
+
+int waitMillis(const TermInput& term, int64_t now) {
+  if (term.probing) {
+    int64_t left = term.probeDeadline - now;
+    return left <= 0 ? 0 : static_cast<int>(left / 1000 + 1);
+  }
+  if (parserWaitingForEscape(term.parser)) return static_cast<int>(kEscapeWaitMicros / 1000 + 1);
+  if (term.parser.state != 0) return static_cast<int>(kSequenceStaleMicros / 1000 + 1);
+  return -1;
+}
+
+// One blocking wait for input; resize and continue signals wait until it is
+// over. Returns false when another signal interrupted it.
+bool waitOnce(TermInput& term) {
+  sigset_t mask;
+  pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+  sigaddset(&mask, SIGWINCH);
+  sigaddset(&mask, SIGCONT);
+  int millis = waitMillis(term, inputClockMicros());
+  timespec timeout{millis / 1000, static_cast<long>(millis % 1000) * 1000000};
+  pollfd fd{term.inFd, POLLIN, 0};
+  int ready = ppoll(&fd, 1, millis < 0 ? nullptr : &timeout, &mask);
+  int64_t now = inputClockMicros();
+  if (ready < 0) {
+    if (errno == EINTR) return false;
+    term.hangup = true;  // the descriptor is unusable: never spin on it
+    return true;
+  }
+  if (ready == 0) termFeed(term, nullptr, 0, now);  // settles a lone ESC
+  else if (readReady(term, fd.revents, now)) termDrain(term, now);
+  return true;
+}
+
+}  // namespace
+
+void termStart(TermInput& term, int inFd, int outFd, bool mouse) {
+  term = TermInput{};
+  term.inFd = inFd;
+  term.outFd = outFd;
+  term.mouse = mouse;
+}
+
+void termFeed(TermInput& term, const uint8_t* bytes, size_t length, int64_t now) {
+  InputEvent event;
+  pointerAdvance(term.pointer, now);
+  term.sizeRead = false;
+  if (parserExpire(term.parser, now, event)) handleEvent(term, event, now);
+  for (size_t i = 0; i < length; i++)
+    if (parserByte(term.parser, bytes[i], now, event)) handleEvent(term, event, now);
+}
+
+void termEvaluate(TermInput& term, int64_t now, InputState& state) {
+  termFeed(term, nullptr, 0, now);
+  state.w = keyDown(term.keys, keyW, now);
+  state.space = keyDown(term.keys, keySpace, now);
+  state.q = keyDown(term.keys, keyQ, now);
+  state.quit = term.keys.quit;
+  state.suspend = term.keys.suspend;
+  state.hangup = term.hangup;
+  term.keys.quit = false;
+  term.keys.suspend = false;
+  term.keys.anyKey = false;  // the intro waits for keys typed after the probe, not during play
+  pointerTake(term.pointer, state.dx, state.dy);
+}
+
+void termDrain(TermInput& term, int64_t now) {
+  if (term.hangup || term.inFd < 0) return;
+  for (int i = 0; i < kMaxReadsPerDrain; i++) {
+    pollfd fd{term.inFd, POLLIN, 0};
+    if (poll(&fd, 1, 0) <= 0) return;
+    if (!readReady(term, fd.revents, now)) return;
+  }
+}
+
+void termProbeBegin(TermInput& term, int64_t now) {
+  term.probing = true;
+  term.probeDone = false;
+  term.probeDeadline = now + kProbeDeadlineMicros;
+  termWrite(term.outFd, kProbeBurst, std::strlen(kProbeBurst));
+}
+
+bool termProbeOver(const TermInput& term, int64_t now) {
+  return term.probeDone || term.hangup || now >= term.probeDeadline;
+}
+
+void termProbeEnd(TermInput& term) {
+  term.probing = false;
+  term.pointer.pixels = term.pixels;
+}
+
+void termProbe(TermInput& term) {
+  termProbeBegin(term, inputClockMicros());
+  while (!termProbeOver(term, inputClockMicros())) {
+    if (!waitOnce(term)) continue;  // a signal: its flag is looked at after start-up
+  }
+  termProbeEnd(term);
+}
+
+void termEnable(TermInput& term) {
+  if (term.modesOn) return;
+  termModesOn(term.outFd, term.pixels, term.kitty);
+  term.modesOn = true;
+  term.pushed = term.kitty;
+}
+
+void termDisable(TermInput& term) {
+  if (!term.modesOn) return;
+  termModesOff(term.outFd, term.pushed);
+  term.modesOn = false;
+  term.pushed = false;
+}
+
+bool termWaitKey(TermInput& term) {
+  while (!term.keys.anyKey) {
+    if (term.hangup) return false;
+    if (!waitOnce(term)) return false;
+  }
+  term.keys.anyKey = false;
+  termForget(term);
+  return true;
+}
+
+void termForget(TermInput& term) {
+  keysRelease(term.keys);
+  pointerReset(term.pointer);
+}

@@ -1,0 +1,66 @@
+// The terminal backend: everything arrives as bytes on the input
+// descriptor. Works everywhere a terminal does (SSH, tmux, screen).
+//
+// Split so that tests drive it without a terminal: termFeed takes bytes and
+// their time, termEvaluate gives the state at a time; only termDrain,
+// termProbe and termWaitKey touch the descriptor.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/input.h"
+#include "platform/input_keys.h"
+#include "platform/input_parser.h"
+#include "platform/input_pointer.h"
+
+constexpr int64_t kProbeDeadlineMicros = 1000000;
+
+struct TermInput {
+  int inFd = -1;
+  int outFd = -1;
+  InputParser parser;
+  KeyTracker keys;
+  PointerTracker pointer;
+  bool mouse = true;      // pointer reports wanted (not while X11 reads the pointer)
+  bool probing = false;
+  bool probeDone = false;  // the DA1 reply came
+  int64_t probeDeadline = 0;
+  bool kitty = false;      // the terminal answered the kitty flags query
+  bool pixels = false;     // the terminal can report the pointer in pixels
+  bool modesOn = false;
+  bool pushed = false;     // kitty flags pushed: a pop is owed
+  bool hangup = false;
+  bool sizeRead = false;   // window size already read for this batch
+};
+
+// Forgets everything and takes the descriptors (modes are not touched).
+void termStart(TermInput& term, int inFd, int outFd, bool mouse);
+
+// Bytes that arrived at `now`.
+void termFeed(TermInput& term, const uint8_t* bytes, size_t length, int64_t now);
+
+// Fills `state` as of `now`; quit and suspend requests are handed out once.
+void termEvaluate(TermInput& term, int64_t now, InputState& state);
+
+// Reads whatever is waiting on the input descriptor, without blocking.
+void termDrain(TermInput& term, int64_t now);
+
+// Probe in two halves so that tests can feed the replies: termProbeBegin
+// writes the burst; the probe ends at the DA1 reply or the deadline.
+void termProbeBegin(TermInput& term, int64_t now);
+bool termProbeOver(const TermInput& term, int64_t now);
+void termProbeEnd(TermInput& term);
+
+// Writes the burst and reads replies until DA1 or the deadline.
+void termProbe(TermInput& term);
+
+void termEnable(TermInput& term);
+void termDisable(TermInput& term);
+
+// Blocks until a key arrives; false on hangup or when a signal (other than
+// SIGWINCH or SIGCONT, which wait) interrupts. Forgets the key.
+bool termWaitKey(TermInput& term);
+
+// Releases keys and clears the pointer baseline (resume, pin).
+void termForget(TermInput& term);

@@ -1,0 +1,51 @@
+#include "platform/term_modes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// Focus, pixel and SGR coordinates, then the tracking modes; 1016 is reset
+// before 1006 because a reset only acts on the active coordinate mode.
+#define SERIFALL_MODES_OFF "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l"
+#define SERIFALL_KITTY_POP "\x1b[<u"
+
+constexpr size_t kModesOffLength = sizeof(SERIFALL_MODES_OFF) - 1;
+constexpr size_t kRestoreLength = kModesOffLength + sizeof(SERIFALL_KITTY_POP) - 1;
+
+constexpr char kMouseOn[] = "\x1b[?1003h\x1b[?1006h";
+constexpr char kPixelsOn[] = "\x1b[?1016h";
+constexpr char kFocusOn[] = "\x1b[?1004h";
+constexpr char kKittyPush[] = "\x1b[>11u";
+
+void writeText(int fd, const char* text) { termWrite(fd, text, std::strlen(text)); }
+
+}  // namespace
+
+const char kProbeBurst[] = "\x1b[?u\x1b[?1016$p\x1b[c";
+const char termRestoreBuffer[] = SERIFALL_MODES_OFF SERIFALL_KITTY_POP;
+volatile sig_atomic_t termRestoreLength = 0;
+
+void termWrite(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+}
+
+void termModesOn(int fd, bool pixels, bool pushKitty) {
+  termRestoreLength = static_cast<sig_atomic_t>(pushKitty ? kRestoreLength : kModesOffLength);
+  writeText(fd, kMouseOn);
+  if (pixels) writeText(fd, kPixelsOn);
+  writeText(fd, kFocusOn);
+  if (pushKitty) writeText(fd, kKittyPush);
+}
+
+void termModesOff(int fd, bool pop) {
+  termWrite(fd, termRestoreBuffer, pop ? kRestoreLength : kModesOffLength);
+  termRestoreLength = 0;
+}

@@ -1,0 +1,54 @@
+# Shared helpers for the end-to-end runs: the game in a detached tmux pane of
+# a fixed size on a private server, driven with send-keys and read back with
+# capture-pane and the pane's flags.
+set -u
+
+GAME=${1:?usage: $0 path/to/serifall [path/to/serifall-early]}
+EARLY=${2:-$GAME}
+SOCKET=serifall-e2e-$$
+T() { tmux -L "$SOCKET" -f /dev/null "$@"; }
+cleanup() { T kill-server 2>/dev/null; }
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; echo "--- screen:" >&2; T capture-pane -p -t g 2>/dev/null >&2; exit 1; }
+
+# start_pane COMMAND: a dead pane stays so its exit status can be read.
+start_pane() {
+  T new-session -d -s g -x 80 -y 25 "sleep 0.3; $1" || fail "tmux did not start"
+  T set-option -g remain-on-exit on
+  T set-option -g focus-events on
+}
+
+screen() { T capture-pane -p -t g; }
+flag() { T display-message -p -t g "#{$1}"; }
+
+# wait_for CONDITION-COMMAND DESCRIPTION: polls for up to 5 seconds.
+wait_for() {
+  for _ in $(seq 100); do
+    if eval "$1"; then return 0; fi
+    sleep 0.05
+  done
+  fail "timed out waiting for $2"
+}
+
+screen_has() { screen | grep -qF -- "$1"; }
+row() { screen | sed -n "$(($1 + 1))p"; }
+cell() { row "$1" | cut -c "$(($2 + 1))"; }
+is_dead() { [ "$(flag pane_dead)" = 1 ]; }
+
+# The intro, a key, then the game's frame on screen.
+start_game() {
+  start_pane "$1"
+  wait_for "screen_has \"Studio 'Vellmoor' przedstawia gre: Serifall\"" "the intro line"
+  T send-keys -t g x
+  wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair"
+}
+
+# The terminal was given back: no mouse reporting, cursor shown, main screen.
+check_terminal_restored() {
+  [ "$(flag mouse_any_flag)" = 0 ] || fail "mouse reporting left on"
+  [ "$(flag cursor_flag)" = 1 ] || fail "cursor left hidden"
+  [ "$(flag alternate_on)" = 0 ] || fail "alternate screen left on"
+}
+
+mouse() { T send-keys -t g -l "$(printf '\033[<35;%d;%dM' "$1" "$2")"; }

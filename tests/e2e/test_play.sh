@@ -1,0 +1,23 @@
+#!/bin/sh
+# A player's first seconds: intro, a key, the frame, mouse look, Q.
+. "$(dirname "$0")/lib.sh"
+
+for program in "$GAME" "$EARLY"; do
+  start_game "exec $program"
+  [ "$(cell 0 0)" = '\' ] || fail "corner mark missing"
+  [ "$(cell 0 1)" = '-' ] || fail "top border missing"
+  [ "$(flag mouse_any_flag)" = 1 ] || fail "any-motion mouse reporting not enabled"
+
+  # The power-up marker starts at world cell (0, 0), hidden under the corner
+  # mark. Pointer left 10 cells and up 5: the world slides right and down.
+  mouse 41 13
+  mouse 31 8
+  wait_for '[ "$(cell 5 9)" = G ] && [ "$(cell 3 8)" = G ] && [ "$(cell 6 11)" = G ]' "the marker moved by the view"
+
+  T send-keys -t g q
+  wait_for is_dead "the game to end after q"
+  [ "$(flag pane_dead_status)" = 0 ] || fail "exit status $(flag pane_dead_status) after q"
+  check_terminal_restored
+  T kill-server
+done
+echo ok
