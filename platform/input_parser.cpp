@@ -209,6 +209,8 @@ bool parserWaitingForEscape(const InputParser& parser) {
   return parser.state == escape || parser.state == ss3;
 }
 
+bool parserPending(const InputParser& parser) { return parser.state != ground; }
+
 int32_t parserParam(const InputParser& parser, int i, int j, int32_t fallback) {
   if (i < 0 || i >= kMaxParams || j < 0 || j >= kMaxSubParams) return fallback;
   int32_t value = parser.params[i][j];

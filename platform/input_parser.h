@@ -71,5 +71,8 @@ bool parserExpire(InputParser& parser, int64_t now, InputEvent& event);
 // must wake up to settle it).
 bool parserWaitingForEscape(const InputParser& parser);
 
+// True while any sequence is unfinished.
+bool parserPending(const InputParser& parser);
+
 // Parameter i, sub-parameter j, or `fallback` when absent or empty.
 int32_t parserParam(const InputParser& parser, int i, int j, int32_t fallback);

@@ -86,13 +86,17 @@ int waitMillis(const TermInput& term, int64_t now) {
     return left <= 0 ? 0 : static_cast<int>(left / 1000 + 1);
   }
   if (parserWaitingForEscape(term.parser)) return static_cast<int>(kEscapeWaitMicros / 1000 + 1);
-  if (term.parser.state != 0) return static_cast<int>(kSequenceStaleMicros / 1000 + 1);
+  if (parserPending(term.parser)) return static_cast<int>(kSequenceStaleMicros / 1000 + 1);
   return -1;
 }
 
 // One blocking wait for input; resize and continue signals wait until it is
 // over. Returns false when another signal interrupted it.
 bool waitOnce(TermInput& term) {
+  if (term.inFd < 0) {
+    term.hangup = true;  // nothing to wait on
+    return true;
+  }
   sigset_t mask;
   pthread_sigmask(SIG_BLOCK, nullptr, &mask);
   sigaddset(&mask, SIGWINCH);

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, and only those
-# that are missing. Runs apt-get directly as root, through sudo otherwise.
+# that are missing; further packages may be named as arguments. Runs apt-get
+# directly as root, through sudo otherwise.
 set -eu
 
-packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev tmux"
+packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev tmux $*"
 
 missing=""
 for p in $packages; do

@@ -6,7 +6,12 @@ set -u
 GAME=${1:?usage: $0 path/to/serifall [path/to/serifall-early]}
 EARLY=${2:-$GAME}
 SOCKET=serifall-e2e-$$
-T() { tmux -L "$SOCKET" -f /dev/null "$@"; }
+# The server must see its children exit: some runners start us with SIGCHLD
+# blocked, and a blocked mask is inherited.
+T() {
+  perl -MPOSIX -e 'sigprocmask(SIG_UNBLOCK, POSIX::SigSet->new(SIGCHLD)); exec @ARGV or die' \
+    tmux -L "$SOCKET" -f /dev/null "$@"
+}
 cleanup() { T kill-server 2>/dev/null; }
 trap cleanup EXIT
 
@@ -34,11 +39,18 @@ wait_for() {
 screen_has() { screen | grep -qF -- "$1"; }
 row() { screen | sed -n "$(($1 + 1))p"; }
 cell() { row "$1" | cut -c "$(($2 + 1))"; }
-is_dead() { [ "$(flag pane_dead)" = 1 ]; }
+# The game runs under a shell that prints its exit status and stays, so the
+# pane's flags still describe the terminal the game left behind (tmux hides
+# the cursor of a dead pane itself).
+game_command() { echo "trap : INT; $1; echo EXIT=\$?; exec sleep 600"; }
+exit_status() { screen | sed -n 's/^EXIT=\([0-9]*\).*/\1/p' | tail -n 1; }
+has_exited() { [ -n "$(exit_status)" ]; }
+game_pid() { pgrep -P "$(flag pane_pid)" -f "$GAME_NAME" | head -n 1; }
 
 # The intro, a key, then the game's frame on screen.
 start_game() {
-  start_pane "$1"
+  GAME_NAME=$(basename "$1")
+  start_pane "$(game_command "$1")"
   wait_for "screen_has \"Studio 'Vellmoor' przedstawia gre: Serifall\"" "the intro line"
   T send-keys -t g x
   wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair"

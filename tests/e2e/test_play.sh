@@ -3,7 +3,7 @@
 . "$(dirname "$0")/lib.sh"
 
 for program in "$GAME" "$EARLY"; do
-  start_game "exec $program"
+  start_game "$program"
   [ "$(cell 0 0)" = '\' ] || fail "corner mark missing"
   [ "$(cell 0 1)" = '-' ] || fail "top border missing"
   [ "$(flag mouse_any_flag)" = 1 ] || fail "any-motion mouse reporting not enabled"
@@ -15,8 +15,8 @@ for program in "$GAME" "$EARLY"; do
   wait_for '[ "$(cell 5 9)" = G ] && [ "$(cell 3 8)" = G ] && [ "$(cell 6 11)" = G ]' "the marker moved by the view"
 
   T send-keys -t g q
-  wait_for is_dead "the game to end after q"
-  [ "$(flag pane_dead_status)" = 0 ] || fail "exit status $(flag pane_dead_status) after q"
+  wait_for has_exited "the game to end after q"
+  [ "$(exit_status)" = 0 ] || fail "exit status $(exit_status) after q"
   check_terminal_restored
   T kill-server
 done
