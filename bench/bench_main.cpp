@@ -48,7 +48,6 @@ void aimAtFormation() {
   viewCol = screenCols / 2 - (formationCol + 16);
 }
 
-void nothing() {}
 
 void powerUpOn() {
   aimAtFormation();
@@ -130,8 +129,22 @@ Result runScene(const Scene& scene, FILE* curve) {
   return r;
 }
 
-// A fixed number of quiet frames, for instruction and system-call counts.
+int64_t fakeNow = 0;
+int64_t fakeStep = 0;
+bool fakeCounter(int64_t* ticks) {
+  *ticks = fakeNow += fakeStep;
+  return true;
+}
+
+// A fixed number of quiet frames, for instruction and system-call counts;
+// with SERIFALL_BENCH_W=<frame ms> W is held and each frame takes that long
+// on a fake clock, to profile the W equilibrium at a chosen frame rate.
 int runFrames(long frames, bool toNull) {
+  const char* wFrame = std::getenv("SERIFALL_BENCH_W");
+  if (wFrame) {
+    fakeStep = static_cast<int64_t>(std::atof(wFrame) * 1e6);
+    Tessor::Base::QueryCounter = fakeCounter;
+  }
   CountedTerminal terminal;
   if (!openCountedTerminal(terminal, 25, 80, toNull)) return 1;
   screenRows = 25;
@@ -140,6 +153,7 @@ int runFrames(long frames, bool toNull) {
   startGame();
   aimAtFormation();
   heldInput = InputState();
+  heldInput.w = wFrame != nullptr;
   for (long i = 0; i < frames; ++i) {
     runFrame();
     drainTerminal(terminal);
@@ -169,7 +183,10 @@ int main(int argc, char** argv) {
   if (curve) std::fprintf(curve, "scene,seconds,effects,fps\n");
   std::printf("%-16s %10s %10s %10s %12s %14s %9s %8s\n", "scene", "frames/s", "median us",
               "p99 us", "bytes/frame", "bytes/game s", "effects", "0-byte %");
+  // --only TEXT runs the scenes whose name contains TEXT.
+  const char* only = argc >= 3 && std::strcmp(argv[1], "--only") == 0 ? argv[2] : nullptr;
   for (const Scene& scene : scenes) {
+    if (only && !std::strstr(scene.name, only)) continue;
     Result r = runScene(scene, curve);
     std::printf("%-16s %10.0f %10.2f %10.2f %12.1f %14.0f %9zu %8.1f\n", scene.name, r.fps,
                 r.medianUs, r.p99Us, r.bytesPerFrame, r.bytesPerGameSecond, r.effects,

@@ -26,8 +26,6 @@ protected:
            int32_t firstPair);
 
 private:
-  void moveParticle(int i, float step);
-
   int32_t pairOffset;  // colour pair = colour + pairOffset
 };
 

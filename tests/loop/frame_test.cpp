@@ -8,7 +8,7 @@
 #include "game/loop/powerup.h"
 #include "game/loop/state.h"
 #include "game/world/shots.h"
-#include "loop/loop_fixture.h"
+#include "support/frame_fixture.h"
 
 namespace {
 

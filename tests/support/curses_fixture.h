@@ -1,6 +1,7 @@
 // Real ncurses drawing into a terminal opened on /dev/null, for drawing
 // tests. Every test gets a fresh screen of a fixed size (80 x 25 unless it
-// asks for another), the colour pairs of the game, and fresh game state.
+// asks for another) with the colour pairs of the game; game state is each
+// fixture's own to reset.
 #pragma once
 
 #include <curses.h>
@@ -24,6 +25,7 @@ protected:
   void openScreen(int rows, int cols);
   void closeScreen();
 
+public:
   // Character and colour pair of one cell of the standard screen.
   static Cell cellAt(int row, int col);
   // One screen row as text.

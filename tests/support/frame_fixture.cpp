@@ -1,4 +1,4 @@
-#include "loop/loop_fixture.h"
+#include "support/frame_fixture.h"
 
 #include "base/ktimer.h"
 
