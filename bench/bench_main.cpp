@@ -22,13 +22,22 @@
 #include "game/world/levels.h"
 #include "game/world/shots.h"
 #include "sink.h"
+#include "support/scripted_player.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 InputState heldInput;
-void scriptedPoll(InputState& state) { state = heldInput; }
+bool following = false;  // turn toward live cells as a player would
+void scriptedPoll(InputState& state) {
+  state = heldInput;
+  if (following) {
+    InputState aim = playerInput();
+    state.dx = aim.dx;
+    state.dy = aim.dy;
+  }
+}
 void noPin() {}
 
 struct Scene {
@@ -55,13 +64,35 @@ void powerUpOn() {
   powerUpTimeLeft = 10.0f;
 }
 
-// Clears letters through the game's own level change up to O-acute.
+// Clears letters through the game's own level change up to O-acute, then
+// keeps turning toward what is left of the letter while space is held.
 void lateLevel() {
   while (levelGrid != letterGrids[19]) {
     std::memset(levelGrid, 0, sizeof(LetterGrid));
     setUpLevel(false);
   }
   aimAtFormation();
+  following = true;
+  // No power-up in this scene: its countdown texts are a scene of their own.
+  powerUpMarkerTime = -1.0f;
+  powerUpSpawnTimer = 1.0e9f;
+}
+
+// The real clock, plus whatever the warm-up skipped.
+int64_t skew = 0;
+bool skewedCounter(int64_t* ticks) {
+  bool ok = Tessor::Base::MonotonicCounter(ticks);
+  *ticks += skew;
+  return ok;
+}
+
+// The opening bursts and their flickering cloud would dominate the first
+// seconds of every scene; one frame of 4 s of game time lets them finish
+// (the first enemy shot is due at 5 s) and the next frame removes them.
+void skipOpening() {
+  skew += 4000000000LL;
+  runFrame();
+  runFrame();
 }
 
 struct Result {
@@ -82,9 +113,11 @@ Result runScene(const Scene& scene, FILE* curve) {
   screenRows = scene.rows;
   screenCols = scene.cols;
   resetGame(20261206);
+  Tessor::Base::QueryCounter = skewedCounter;
   startGame();
-  scene.prepare();
   heldInput = InputState();
+  skipOpening();
+  scene.prepare();
   heldInput.w = scene.w;
   heldInput.space = scene.space;
   frameBlank = scene.useClear ? [] { return clear(); } : [] { return erase(); };
@@ -124,6 +157,8 @@ Result runScene(const Scene& scene, FILE* curve) {
   r.bytesPerGameSecond = terminal.bytes / gameSeconds;
   r.zeroFramesShare = 100.0 * zeroFrames / n;
   frameBlank = [] { return erase(); };
+  following = false;
+  Tessor::Base::QueryCounter = Tessor::Base::MonotonicCounter;
   closeCountedTerminal(terminal);
   resetGame(1);
   return r;
@@ -151,8 +186,12 @@ int runFrames(long frames, bool toNull) {
   screenCols = 80;
   resetGame(20261206);
   startGame();
-  aimAtFormation();
   heldInput = InputState();
+  if (!wFrame) {
+    Tessor::Base::QueryCounter = skewedCounter;
+    skipOpening();
+  }
+  aimAtFormation();
   heldInput.w = wFrame != nullptr;
   for (long i = 0; i < frames; ++i) {
     runFrame();

@@ -19,6 +19,15 @@ start_game "$GAME"
 T send-keys -t g C-c
 expect_signal_exit 2 "Ctrl-C"
 
+# The terminal goes away: the game must notice and end, not spin.
+# (A process that has ended but is not yet reaped counts as ended.)
+running() { state=$(ps -o stat= -p "$1" 2>/dev/null); [ -n "$state" ] && [ "${state#Z}" = "$state" ]; }
+start_game "$GAME"
+pid=$(game_pid)
+T kill-server
+for _ in $(seq 20); do running "$pid" || break; sleep 0.05; done
+! running "$pid" || { kill -9 "$pid"; fail "the game outlived its terminal by a second"; }
+
 # A crash: the reset string is written from the signal handler.
 start_game "$GAME"
 kill -s SEGV "$(game_pid)"

@@ -14,6 +14,14 @@ for program in "$GAME" "$EARLY"; do
   mouse 31 8
   wait_for '[ "$(cell 5 9)" = G ] && [ "$(cell 3 8)" = G ] && [ "$(cell 6 11)" = G ]' "the marker moved by the view"
 
+  # Resizing never crashes it; the picture keeps its start-up size.
+  for size in 200x60 40x12 1x1 120x5 80x25; do
+    T resize-window -t g -x "${size%x*}" -y "${size#*x}"
+    sleep 0.1
+  done
+  ! has_exited || fail "the game ended while the window was resized"
+  wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair after the resizes"
+
   T send-keys -t g q
   wait_for has_exited "the game to end after q"
   [ "$(exit_status)" = 0 ] || fail "exit status $(exit_status) after q"
