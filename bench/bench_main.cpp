@@ -5,6 +5,8 @@
 //                                          bench-out/fps_vs_effects.csv
 //   serifall_bench --frames N [--null]     N quiet frames only (for callgrind
 //                                          and strace; --null skips counting)
+#include <pty.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
+#include "platform/signals.h"
 #include "sink.h"
 #include "support/scripted_player.h"
 
@@ -171,28 +174,43 @@ bool fakeCounter(int64_t* ticks) {
   return true;
 }
 
-// A fixed number of quiet frames, for instruction and system-call counts;
-// with SERIFALL_BENCH_W=<frame ms> W is held and each frame takes that long
-// on a fake clock, to profile the W equilibrium at a chosen frame rate.
+double envNumber(const char* name) {
+  const char* text = std::getenv(name);
+  return text ? std::atof(text) : 0.0;
+}
+
+// A fixed number of frames of the quiet scene after the opening, for
+// instruction and system-call counts. Environment:
+//   SERIFALL_BENCH_DT=<ms>  each frame takes that long on a fake clock (so a
+//                           run under valgrind sees the game time of a native
+//                           one); 0 freezes the clock: every frame after the
+//                           first is an unchanged one;
+//   SERIFALL_BENCH_W=1      W held (to profile the W equilibrium);
+//   SERIFALL_BENCH_INPUT=1  the real input layer polls a pseudo-terminal that
+//                           nobody types into, as the game's frame does.
 int runFrames(long frames, bool toNull) {
-  const char* wFrame = std::getenv("SERIFALL_BENCH_W");
-  if (wFrame) {
-    fakeStep = static_cast<int64_t>(std::atof(wFrame) * 1e6);
-    Tessor::Base::QueryCounter = fakeCounter;
+  if (std::getenv("SERIFALL_BENCH_INPUT")) {
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return 1;
+    inputOpen(slave, slave);
+    framePoll = inputPoll;
   }
   CountedTerminal terminal;
   if (!openCountedTerminal(terminal, 25, 80, toNull)) return 1;
   screenRows = 25;
   screenCols = 80;
   resetGame(20261206);
+  Tessor::Base::QueryCounter = fakeCounter;
+  fakeStep = 0;
   startGame();
   heldInput = InputState();
-  if (!wFrame) {
-    Tessor::Base::QueryCounter = skewedCounter;
-    skipOpening();
-  }
+  fakeStep = 4000000000LL;  // the opening, skipped as in the scenes
+  runFrame();
+  fakeStep = static_cast<int64_t>(envNumber("SERIFALL_BENCH_DT") * 1e6);
+  runFrame();
   aimAtFormation();
-  heldInput.w = wFrame != nullptr;
+  heldInput.w = std::getenv("SERIFALL_BENCH_W") != nullptr;
   for (long i = 0; i < frames; ++i) {
     runFrame();
     drainTerminal(terminal);
@@ -204,6 +222,9 @@ int runFrames(long frames, bool toNull) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As in the game, so that curses leaves Ctrl-Z alone and does not wrap
+  // every refresh in two sigaction calls.
+  installSignalHandlers();
   framePoll = scriptedPoll;
   framePin = noPin;
   if (argc >= 3 && std::strcmp(argv[1], "--frames") == 0)

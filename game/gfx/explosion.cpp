@@ -40,24 +40,30 @@ void gfxBurst::update(float dt) {
   // conversion is safe and saves the checks on every particle.
   bool plain = elapsed < 1.0e6f && elapsed > -1.0e6f;
   float bend = step * 0.05f;
+  // Locals, so that drawing a cell (a call) does not force every value to
+  // be read again from memory for the next particle.
+  const float radius = elapsed;
+  const int64_t rows = screenRows;
+  const int64_t cols = screenCols;
+  Vec2* offset = offsets.data();
+  float* angle = angles.data();
   for (int i = 0; i < particleCount; ++i) {
-    Vec2& offset = offsets[i];
-    float& angle = angles[i];
     // The offset uses the direction from before this call's bend. One
     // sincosf gives the same two values as cosf and sinf here (checked over
     // every float of the angles' range) at half the cost.
     float sine = 0.0f;
     float cosine = 0.0f;
-    ::sincosf(angle, &sine, &cosine);
-    offset.x = elapsed * cosine;
-    offset.y = -sine * elapsed;
+    ::sincosf(angle[i], &sine, &cosine);
+    offset[i].x = radius * cosine;
+    offset[i].y = -sine * radius;
     // An angle pushed past straight down by the first test is pulled back
     // by the second, so it settles around 3pi/2 instead of crossing it.
-    if (angle < straightDown) angle += bend;
-    if (angle > straightDown) angle -= bend;
-    int64_t row = plain ? static_cast<int64_t>(offset.y) : truncCell(offset.y);
-    int64_t col = plain ? static_cast<int64_t>(offset.x) : truncCell(offset.x);
-    drawCell(row + baseRow, col + baseCol, glyph);
+    if (angle[i] < straightDown) angle[i] += bend;
+    if (angle[i] > straightDown) angle[i] -= bend;
+    int64_t row = (plain ? static_cast<int64_t>(offset[i].y) : truncCell(offset[i].y)) + baseRow;
+    int64_t col = (plain ? static_cast<int64_t>(offset[i].x) : truncCell(offset[i].x)) + baseCol;
+    if (row >= 0 && row < rows && col >= 0 && col < cols)
+      putEffectCell(static_cast<int>(row), static_cast<int>(col), glyph);
   }
 }
 
