@@ -9,37 +9,26 @@
 #include "game/loop/state.h"
 #include "support/curses_fixture.h"
 
+inline std::deque<uint32_t> scripted;
+inline int draws = 0;
+
 class GfxTest : public CursesTest {
 protected:
   void SetUp() override {
     CursesTest::SetUp();
-    savedSource_ = randomSource;
     seedRandom(12345);
     resetEffects();
     viewRow = viewCol = 0;
   }
-  void TearDown() override {
-    resetEffects();
-    viewRow = viewCol = 0;
-    randomSource = savedSource_;
-    CursesTest::TearDown();
-  }
-
-  // Every later draw comes from values, then 0 once they run out.
+  // Every later draw comes from values, then 0 once they run out; draws counts them.
   static void script(std::deque<uint32_t> values) {
-    scripted() = std::move(values);
-    draws() = 0;
-    randomSource.step = [](RandomSource&) -> uint32_t {
-      ++draws();
-      if (scripted().empty()) return 0u;
-      uint32_t r = scripted().front();
-      scripted().pop_front();
+    scripted = std::move(values);
+    draws = 0;
+    randomSource.step = [](RandomSource&) {
+      ++draws;
+      uint32_t r = scripted.empty() ? 0u : scripted.front();
+      if (!scripted.empty()) scripted.pop_front();
       return r;
     };
   }
-  static std::deque<uint32_t>& scripted() { static std::deque<uint32_t> q; return q; }
-  static int& draws() { static int n = 0; return n; }
-
-private:
-  RandomSource savedSource_{};
 };

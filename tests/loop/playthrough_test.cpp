@@ -45,37 +45,28 @@ const CombatParams paramsByLevel[letterCount] = {
     {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f},   // Z
 };
 
+// What clearing a letter announces: level index of the letter, row, text.
 struct Message {
+  int cleared;
   int row;
-  std::string text;
+  const char* text;
 };
-
-// What clearing the letter of each level announces.
-const std::vector<Message> messagesAfter[letterCount - 1] = {
-    {{1, "Ulepszono fire rate broni (0.8s)"}},
-    {{1, "Zwiekszono moc broni"}},
-    {},
-    {{1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow! (4-10 sekund)"},
-     {2, "Ulepszono fire rate broni (0.7s) i moc broni"}},
-    {{1, "Ulepszono predkosc pocisku (2s)"}},
-    {{1, "Przelaczono bron w tryb shotguna"}},
-    {},
-    {{1, "Zwiekszono skutecznosc shotguna"}},
-    {{1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (3-9 sekund)!"},
-     {2, "Zwiekszono skutecznosc shotguna"}},
-    {},
-    {{1, "Ulepszono fire rate broni (0.5s)"}},
-    {},
-    {{1, "Dostales najlepsze pociski!"}},
-    {},
-    {},
-    {},
-    {{1, "Ulepszono fire rate broni (0.2s)"}},
-    {{1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (3-8 sekund)!"}},
-    {{1, "Ulepszono fire rate broni (0.2s) i moc broni"}},
-    {},
-    {{1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (1-6 sekund)!"}},
-    {},
+const Message messages[] = {
+    {0, 1, "Ulepszono fire rate broni (0.8s)"},
+    {1, 1, "Zwiekszono moc broni"},
+    {3, 1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow! (4-10 sekund)"},
+    {3, 2, "Ulepszono fire rate broni (0.7s) i moc broni"},
+    {4, 1, "Ulepszono predkosc pocisku (2s)"},
+    {5, 1, "Przelaczono bron w tryb shotguna"},
+    {7, 1, "Zwiekszono skutecznosc shotguna"},
+    {8, 1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (3-9 sekund)!"},
+    {8, 2, "Zwiekszono skutecznosc shotguna"},
+    {10, 1, "Ulepszono fire rate broni (0.5s)"},
+    {12, 1, "Dostales najlepsze pociski!"},
+    {16, 1, "Ulepszono fire rate broni (0.2s)"},
+    {17, 1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (3-8 sekund)!"},
+    {18, 1, "Ulepszono fire rate broni (0.2s) i moc broni"},
+    {20, 1, "Kravosy zwiekszyly szybkosc ladowania swoich pociskow (1-6 sekund)!"},
 };
 
 int levelIndex() { return static_cast<int>((levelGrid - &letterGrids[0][0]) / (gridSize * gridSize)); }
@@ -117,15 +108,18 @@ protected:
 
   void expectMessages(int cleared) {
     std::vector<const gfxText*> texts = newTexts();
-    const std::vector<Message>& want = messagesAfter[cleared];
-    ASSERT_EQ(texts.size(), want.size()) << "after " << levelGlyphs[cleared];
-    for (size_t i = 0; i < want.size(); ++i) {
-      EXPECT_EQ(texts[i]->text, want[i].text);
-      EXPECT_EQ(texts[i]->y, want[i].row);
-      EXPECT_EQ(texts[i]->x, 4);
-      EXPECT_EQ(texts[i]->colourPair, 1);
-      EXPECT_EQ(texts[i]->remaining, 2.0f);
+    size_t n = 0;
+    for (const Message& want : messages) {
+      if (want.cleared != cleared) continue;
+      ASSERT_LT(n, texts.size()) << "after " << levelGlyphs[cleared];
+      const gfxText& got = *texts[n++];
+      EXPECT_EQ(got.text, want.text);
+      EXPECT_EQ(got.y, want.row);
+      EXPECT_EQ(got.x, 4);
+      EXPECT_EQ(got.colourPair, 1);
+      EXPECT_EQ(got.remaining, 2.0f);
     }
+    EXPECT_EQ(n, texts.size()) << "after " << levelGlyphs[cleared];
   }
 
   void expectEnding() {
@@ -145,8 +139,6 @@ protected:
     EXPECT_EQ(cellAt(screenRows / 2, screenCols / 2).ch, '+');
     EXPECT_EQ(cellAt(0, 0).ch, '\\');
     EXPECT_EQ(cellAt(screenRows - 1, 0).ch, '/');
-    EXPECT_EQ(cellAt(0, 5).ch, '-');
-    EXPECT_EQ(cellAt(5, screenCols - 1).ch, '|');
     if (countLiveEnemies() > 0) {
       EXPECT_EQ(cellAt(2, screenCols - 3).pair, 9);
     }
@@ -185,5 +177,4 @@ TEST_F(PlayThrough, AllLettersInOrderThenTheEndingAgain) {
   EXPECT_EQ(level, letterCount - 1);
   EXPECT_EQ(endings, 4);
   EXPECT_LT(playerHealth, 1.0f) << "no enemy shot ever reached the player";
-  RecordProperty("frames", static_cast<int>(frames));
 }

@@ -2,12 +2,9 @@
 // back from it.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <poll.h>
-#include <pthread.h>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 #include "platform/input.h"
@@ -18,68 +15,34 @@ const std::string kProbe = "\x1b[?u\x1b[?1016$p\x1b[c";
 const std::string kModesOff = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
 const std::string kPop = "\x1b[<u";
 
-void keepEnv(const char* name, std::string& saved, bool& had) {
-  const char* value = std::getenv(name);
-  had = value != nullptr;
-  saved = had ? value : "";
-}
-
-void restoreEnv(const char* name, const std::string& saved, bool had) {
-  if (had) setenv(name, saved.c_str(), 1);
-  else unsetenv(name);
-}
-
-volatile sig_atomic_t signalsSeen = 0;
-void countSignal(int) { signalsSeen = signalsSeen + 1; }
-
 class InputSession : public testing::Test {
  protected:
-  int in[2] = {-1, -1};
-  int out[2] = {-1, -1};
-  std::string savedMode, savedDisplay;
-  bool hadMode = false, hadDisplay = false;
+  int in[2] = {-1, -1}, out[2] = {-1, -1};
 
   void SetUp() override {
-    ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    keepEnv("SERIFALL_INPUT", savedMode, hadMode);
-    keepEnv("DISPLAY", savedDisplay, hadDisplay);
+    ASSERT_TRUE(pipe(in) == 0 && pipe(out) == 0);
     setenv("SERIFALL_INPUT", "terminal", 1);
   }
-
   void TearDown() override {
     inputClose();
+    unsetenv("SERIFALL_INPUT");
     for (int fd : {in[0], in[1], out[0], out[1]})
       if (fd >= 0) close(fd);
-    restoreEnv("SERIFALL_INPUT", savedMode, hadMode);
-    restoreEnv("DISPLAY", savedDisplay, hadDisplay);
   }
-
   void type(const std::string& bytes) { ASSERT_EQ(write(in[1], bytes.data(), bytes.size()), ssize_t(bytes.size())); }
-
-  void hangUp() {
-    close(in[1]);
-    in[1] = -1;
-  }
-
+  // What reached the terminal since the last look, then "|" and inputRestoreBytes as they are now.
   std::string written() {
     std::string text;
     char buffer[512];
-    pollfd fd{out[0], POLLIN, 0};
-    while (::poll(&fd, 1, 0) > 0) {
+    for (pollfd fd{out[0], POLLIN, 0}; ::poll(&fd, 1, 0) > 0;) {
       ssize_t n = read(out[0], buffer, sizeof buffer);
       if (n <= 0) break;
       text.append(buffer, static_cast<size_t>(n));
     }
-    return text;
-  }
-
-  std::string restoreBytes() {
     size_t length = 0;
-    const char* bytes = inputRestoreBytes(&length);
-    return std::string(bytes, length);
+    const char* restore = inputRestoreBytes(&length);
+    return text + "|" + std::string(restore, length);
   }
-
   InputState poll() {
     InputState state;
     inputPoll(state);
@@ -90,34 +53,34 @@ class InputSession : public testing::Test {
 }  // namespace
 
 TEST_F(InputSession, KittyTerminalModesOnAndOff) {
+  const std::string modesOn = "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u";
   type("\x1b[?11u\x1b[?1016;1$y\x1b[?62c");
   inputOpen(in[0], out[1]);
   EXPECT_STREQ(inputBackendName(), "terminal (kitty keys, pixel pointer)");
-  EXPECT_EQ(written(), kProbe + "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u");
-  EXPECT_EQ(restoreBytes(), kModesOff + kPop);
-
+  EXPECT_EQ(written(), kProbe + modesOn + "|" + kModesOff + kPop);
   type("\x1b[119u");
   EXPECT_TRUE(poll().w);
 
   inputPause();
-  EXPECT_EQ(written(), kModesOff + kPop);
-  EXPECT_EQ(restoreBytes(), "");
+  EXPECT_EQ(written(), kModesOff + kPop + "|");
   inputResume();
-  EXPECT_EQ(written(), "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u");
+  EXPECT_EQ(written(), modesOn + "|" + kModesOff + kPop);
   EXPECT_FALSE(poll().w);  // resuming released it
 
   inputClose();
-  EXPECT_EQ(written(), kModesOff + kPop);
-  EXPECT_EQ(restoreBytes(), "");
-  EXPECT_STREQ(inputBackendName(), "none");
+  EXPECT_EQ(written(), kModesOff + kPop + "|");
 }
 
 TEST_F(InputSession, TimedKeysWaitAndHangup) {
+  const char* display = std::getenv("DISPLAY");
+  const std::string savedDisplay = display != nullptr ? display : "";
+  setenv("SERIFALL_INPUT", "x11", 1);
+  setenv("DISPLAY", ":4242", 1);  // no such display: falls back to the terminal
   type("\x1b[?1;2cx");  // a key typed right behind the reply
   inputOpen(in[0], out[1]);
+  display != nullptr ? setenv("DISPLAY", savedDisplay.c_str(), 1) : unsetenv("DISPLAY");
   EXPECT_STREQ(inputBackendName(), "terminal (timed keys, cell pointer)");
-  EXPECT_EQ(written(), kProbe + "\x1b[?1003h\x1b[?1006h\x1b[?1004h");
-  EXPECT_EQ(restoreBytes(), kModesOff);
+  EXPECT_EQ(written(), kProbe + "\x1b[?1003h\x1b[?1006h\x1b[?1004h|" + kModesOff);
 
   EXPECT_TRUE(inputWaitKey());
   type(" ");
@@ -126,47 +89,8 @@ TEST_F(InputSession, TimedKeysWaitAndHangup) {
   type(" ");
   EXPECT_TRUE(poll().space);
 
-  hangUp();
-  EXPECT_TRUE(poll().hangup);
-  EXPECT_TRUE(poll().hangup);
+  close(in[1]);
+  in[1] = -1;
+  EXPECT_TRUE(poll().hangup && poll().hangup);  // and stays
   EXPECT_FALSE(inputWaitKey());
-}
-
-TEST_F(InputSession, SignalsEndTheWaitButResizesDoNot) {
-  type("\x1b[?1;2c");
-  inputOpen(in[0], out[1]);
-  struct sigaction action {}, oldUsr1{}, oldWinch{};
-  action.sa_handler = countSignal;
-  sigaction(SIGUSR1, &action, &oldUsr1);
-  sigaction(SIGWINCH, &action, &oldWinch);
-  signalsSeen = 0;
-
-  pthread_t waiter = pthread_self();
-  std::thread resize([&] {
-    usleep(50000);
-    pthread_kill(waiter, SIGWINCH);
-    usleep(50000);
-    type("k");
-  });
-  EXPECT_TRUE(inputWaitKey());  // the resize waited; the key ended it
-  resize.join();
-  EXPECT_EQ(signalsSeen, 1);
-
-  std::thread interrupt([&] {
-    usleep(50000);
-    pthread_kill(waiter, SIGUSR1);
-  });
-  EXPECT_FALSE(inputWaitKey());
-  interrupt.join();
-
-  sigaction(SIGUSR1, &oldUsr1, nullptr);
-  sigaction(SIGWINCH, &oldWinch, nullptr);
-}
-
-TEST_F(InputSession, ForcedX11WithoutADisplayFallsBack) {
-  setenv("SERIFALL_INPUT", "x11", 1);
-  setenv("DISPLAY", ":4242", 1);
-  type("\x1b[?6c");
-  inputOpen(in[0], out[1]);
-  EXPECT_STREQ(inputBackendName(), "terminal (timed keys, cell pointer)");
 }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "game/gfx/effect_list.h"
 #include "support/frame_fixture.h"
@@ -15,19 +14,12 @@
 namespace {
 
 long residentKiB() {
-  long pages = 0;
-  long resident = 0;
-  FILE* statm = std::fopen("/proc/self/statm", "r");
-  if (!statm) return 0;
-  if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-  std::fclose(statm);
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-long soakSeconds() {
-  const char* text = std::getenv("SERIFALL_SOAK_SECONDS");
-  long seconds = text ? std::atol(text) : 60;
-  return seconds > 0 ? seconds : 60;
 }
 
 }  // namespace
@@ -35,26 +27,26 @@ long soakSeconds() {
 class Soak : public FrameTest {};
 
 TEST_F(Soak, EffectsAndMemoryLevelOff) {
-  const long seconds = soakSeconds();
+  const char* text = std::getenv("SERIFALL_SOAK_SECONDS");
+  const long seconds = std::max(10L, text ? std::atol(text) : 60L);
   const long frames = seconds * 1000;
   start(7);
-  // Peaks per tenth of the run; the first tenth is the warm-up.
-  size_t effectPeak[10] = {};
+  // Peaks and memory per tenth of the run; the first tenth is the warm-up.
+  size_t peak[10] = {};
   long memory[10] = {};
   for (long f = 0; f < frames; ++f) {
     ASSERT_TRUE(frame(0.001f, playerInput()));
     size_t part = static_cast<size_t>(f * 10 / frames);
-    effectPeak[part] = std::max(effectPeak[part], effectList.size());
-    if ((f + 1) % (frames / 10) == 0) memory[part] = residentKiB();
+    peak[part] = std::max(peak[part], effectList.size());
+    memory[part] = (f + 1) % 1000 == 0 ? residentKiB() : memory[part];
   }
-  size_t earlyPeak = *std::max_element(effectPeak + 1, effectPeak + 5);
-  size_t latePeak = *std::max_element(effectPeak + 5, effectPeak + 10);
-  std::printf("game time %ld s: effect peaks %zu early, %zu late; resident %ld KiB -> %ld KiB\n",
-              seconds, earlyPeak, latePeak, memory[1], memory[9]);
-  // Power-up countdowns make 4 texts per millisecond of frame time at most.
-  EXPECT_LT(latePeak, 20000u);
+  size_t early = *std::max_element(peak + 1, peak + 5);
+  size_t late = *std::max_element(peak + 5, peak + 10);
+  std::printf("%ld s of game time: effect peaks %zu early, %zu late; resident %ld -> %ld KiB\n",
+              seconds, early, late, memory[1], memory[9]);
+  EXPECT_LT(late, 20000u);
   if (seconds >= 600) {
-    EXPECT_LE(latePeak, earlyPeak * 2 + 100);
+    EXPECT_LE(late, early * 2 + 100);
     EXPECT_LT(memory[9] - memory[1], 4096) << "resident memory kept growing";
   }
 }

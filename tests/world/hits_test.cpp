@@ -1,97 +1,60 @@
 #include "game/gfx/explosion.h"
 #include "world/world_fixture.h"
 
-namespace {
-
 using HitsTest = WorldTest;
 
-void checkerboard() {
-  for (int i = 0; i < gridSize * gridSize; ++i) levelGrid[i] = (i / gridSize + i % gridSize) % 2 == 0;
-}
-
-}  // namespace
-
 TEST_F(HitsTest, AimedHitNeedsAShownCellAndKillsItsDisc) {
-  const struct {
-    float radius;
-    int32_t r, c;
-    int killed;
-  } cases[] = {
-      {2.0f, 10, 10, 9}, {3.0f, 10, 10, 25}, {2.0f, 0, 0, 4}, {3.0f, 31, 31, 9}, {2.0f, 15, 31, 6},
-  };
-  for (auto [radius, r, c, count] : cases) {
+  // Landing cell, cells killed at radius 2: a cell wrapped to the next row
+  // would be one more.
+  const int32_t cases[][3] = {{10, 10, 9}, {0, 0, 4}, {15, 31, 6}};
+  for (auto [r, c, count] : cases) {
     fillLevel(1);
     placeLevel(5, -3);
-    combatParams.killRadius = radius;
     EXPECT_TRUE(aimedHit(5 + r, -3 + c));
-    EXPECT_EQ(killed(), count) << r << "," << c << " radius " << radius;
+    EXPECT_EQ(killed(), count) << r << "," << c;
   }
-  // Nothing wraps to the far end of a neighbouring row.
-  fillLevel(1);
-  placeLevel(0, 0);
-  aimedHit(10, 0);
-  aimedHit(20, 31);
-  EXPECT_EQ(cell(9, 31) + cell(10, 31) + cell(20, 0) + cell(21, 0), 4);
 
   resetLetters();
-  placeLevel(0, 0);  // the A: (2, 17) is empty beside the live (2, 18)
-  const int32_t misses[][2] = {{2, 17}, {-1, 18}, {32, 18}, {20, 32}};
-  for (auto [r, c] : misses) EXPECT_FALSE(aimedHit(r, c)) << r << "," << c;
+  placeLevel(-5, 7);  // the A: (2, 17) is empty beside the live (2, 18)
+  for (auto [r, c] : {std::pair{2, 17}, {-1, 18}, {32, 18}, {20, 32}}) EXPECT_FALSE(aimedHit(r - 5, c + 7)) << r;
   EXPECT_EQ(countLiveEnemies(), 335);
-}
 
-// The display grid is rebuilt only between frames, so a cell killed by an
-// earlier shot of the same pass still counts as shown.
-TEST_F(HitsTest, EveryHitOfAPassMakesOneToFourBurstsAtTheLandingCell) {
-  for (uint32_t d : {0u, 3u, 6u}) {
-    resetLetters();
-    placeLevel(-5, 7);  // A row 20 is live over columns 6..25
-    effectList.clear();
-    scriptRandom({d});
-    playerShots = {ShotRecord{15, 27, -0.1f}, ShotRecord{15, 27, -0.1f}};
-    updatePlayerShots(0.1f);
-    EXPECT_TRUE(playerShots.empty());
-    const auto bursts = effectsOf<gfxTaskExplosion>();
-    ASSERT_EQ(bursts.size(), 2 * (1 + (d & 3u))) << "draw " << d;
-    for (const gfxTaskExplosion* b : bursts) {
-      EXPECT_EQ(b->centre.x, 27.0f);
-      EXPECT_EQ(b->centre.y, 15.0f);
-      EXPECT_EQ(b->glyph, 'a');
-    }
-  }
+  // The display grid is rebuilt only between frames: the second shot meets
+  // the cell the first one killed. Each hit makes 1 + (draw & 3) bursts.
+  scriptRandom({7u});
+  playerShots = {ShotRecord{15, 27, -0.1f}, ShotRecord{15, 27, -0.1f}};
+  updatePlayerShots(0.1f);
+  EXPECT_EQ(effectList.size(), 2u * (4 + 1));  // with a cloud each
+  const auto* burst = dynamic_cast<gfxTaskExplosion*>(effectList.front().get());
+  EXPECT_TRUE(burst && burst->centre.x == 27.0f && burst->centre.y == 15.0f && burst->glyph == 'a');
 }
 
 TEST_F(HitsTest, AreaHitDrawsOnlyForLiveCellsOfTheDisc) {
-  checkerboard();  // 13 of the 29 cells of a radius-3 disc around (10, 10)
-  placeLevel(0, 0);
+  // A checkerboard: 13 of the 29 cells of a radius-3 disc are live.
+  for (int i = 0; i < gridSize * gridSize; ++i) levelGrid[i] = (i / gridSize + i % gridSize) % 2 == 0;
   const int32_t live = countLiveEnemies();
-  countRandom(1u);
-  EXPECT_TRUE(areaHit(10, 10, 3.0f, -1.0f));
-  EXPECT_EQ(scripted::draws, 0u);
+  scriptRandom({});
+  EXPECT_TRUE(areaHit(10, 10, 3.0f, -1.0f));  // a negative chance kills without drawing
+  EXPECT_EQ(draws, 0u);
+  EXPECT_FALSE(areaHit(20, 20, 3.0f, 0.0f));
+  EXPECT_EQ(draws, 13u);
   EXPECT_EQ(countLiveEnemies(), live - 13);
-
-  checkerboard();
-  countRandom(1u);
-  EXPECT_FALSE(areaHit(10, 10, 3.0f, 0.0f));
-  EXPECT_EQ(scripted::draws, 13u);
-  EXPECT_EQ(countLiveEnemies(), live);
 
   // Chance 0.2: the k-th live cell of the disc in row-major order dies when
   // the k-th draw is below 0.2.
-  countRandom(1u);
   RandomSource replay = randomSource;
-  EXPECT_TRUE(areaHit(10, 10, 6.0f, 0.2f));
+  EXPECT_TRUE(areaHit(20, 20, 6.0f, 0.2f));
+  EXPECT_EQ(draws, 13u + 57u);
   int kills = 0;
-  for (int i = 4; i <= 16; ++i) {
-    for (int j = 4; j <= 16; ++j) {
-      if ((i + j) % 2 != 0 || (i - 10) * (i - 10) + (j - 10) * (j - 10) >= 36) continue;
+  for (int i = 14; i <= 26; ++i) {
+    for (int j = 14; j <= 26; ++j) {
+      if ((i + j) % 2 != 0 || (i - 20) * (i - 20) + (j - 20) * (j - 20) >= 36) continue;
       const bool dies = static_cast<float>(nextRandom(replay) * 2.3283064365386963e-10) < 0.2f;
       kills += dies;
-      EXPECT_EQ(cell(i, j), !dies) << i << "," << j;
+      EXPECT_EQ(levelGrid[gridSize * i + j], !dies) << i << "," << j;
     }
   }
-  EXPECT_EQ(scripted::draws, 57u);
-  EXPECT_EQ(countLiveEnemies(), live - kills);
+  EXPECT_EQ(countLiveEnemies(), live - 13 - kills);
 }
 
 TEST_F(HitsTest, AreaHitAcceptsLandingJustPastTheGridButNeverWraps) {
@@ -103,23 +66,22 @@ TEST_F(HitsTest, AreaHitAcceptsLandingJustPastTheGridButNeverWraps) {
     fillLevel(1);
     placeLevel(-20, 30);
     EXPECT_EQ(areaHit(-20 + r, 30 + c, 3.0f, -1.0f), hit != 0) << r << "," << c;
-    EXPECT_EQ(killed(), count) << r << "," << c;
+    EXPECT_EQ(killed(), count) << r << "," << c;  // a wrapped cell would be one more
   }
-  EXPECT_EQ(cell(9, 31) + cell(10, 31) + cell(11, 31), 3);  // after the landing at column 0
-  EXPECT_FALSE(aimedHit(-20 + 32, 30 + 10));
 }
 
+// The power-up kills every cell within 8, where an aimed shot would miss
+// and a spread shot of chance 0 would kill nothing.
 TEST_F(HitsTest, PowerUpKillsEverythingWithinEightCellsInEitherMode) {
   for (bool aimed : {true, false}) {
     fillLevel(1);
-    levelGrid[gridSize * 16 + 16] = 0;  // an aimed shot would miss here
+    levelGrid[gridSize * 16 + 16] = 0;
     placeLevel(0, 0);
     powerUpActive = true;
-    combatParams.aimedMode = aimed;
-    combatParams.killChance = 0.0f;  // a spread shot would kill nothing
+    combatParams = CombatParams{1.0f, 3.0f, 2.0f, 0.0f, aimed, 5.0f, 10.0f};
     playerShots = {ShotRecord{16, 16, -0.1f}};
     updatePlayerShots(0.1f);
-    EXPECT_EQ(killed(), 193) << (aimed ? "aimed" : "spread");
+    EXPECT_EQ(killed(), 193) << aimed;
   }
 }
 
@@ -132,13 +94,6 @@ TEST_F(HitsTest, LevelChangeInsideAPassIsSeenByLaterShots) {
   scriptRandom({0u});  // every draw 0: the B goes to (-50, -50)
   playerShots = {ShotRecord{2, 18, -0.1f}, ShotRecord{-50, -43, -0.1f}};
   updatePlayerShots(0.1f);
-  EXPECT_EQ(levelGrid, letterGrids[1]);
-  EXPECT_EQ(initialEnemyCount, 415);
-  // B cells (0,7) (0,8) (1,6) (1,7) (1,8) lie within distance 2 of (0, 7).
-  EXPECT_EQ(countLiveEnemies(), 410);
-  const auto bursts = effectsOf<gfxTaskExplosion>();
-  ASSERT_EQ(bursts.size(), 2u);
-  EXPECT_EQ(bursts[0]->glyph, 'a');
-  EXPECT_EQ(bursts[1]->glyph, 'b');
-  EXPECT_TRUE(playerShots.empty());
+  // The B is up: its cells (0,7) (0,8) (1,6) (1,7) (1,8) lie within 2 of (0, 7).
+  EXPECT_EQ(countLiveEnemies(), 415 - 5);
 }

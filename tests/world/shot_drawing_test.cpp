@@ -1,105 +1,51 @@
 #include "world/world_fixture.h"
 
-namespace {
-
 using ShotDrawingTest = WorldTest;
 
-struct Stage {
-  float timeLeft;
-  int cells;
-};
-
-}  // namespace
-
-TEST_F(ShotDrawingTest, PlayerShotsShrinkAndEnemyShotsGrowByStage) {
-  placeLevel(0, 0);
+// Player shots shrink from 13 cells to 1 at two and one thirds of the
+// flight time in force, enemy shots grow from 1 to 13 at 2 s and 1 s; a shot
+// at exactly 0 is drawn once more.
+TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
   enemyGlyph = 'D';
-  const Stage playerStages[] = {{3.0f, 13}, {2.0001f, 13}, {2.0f, 5}, {1.0001f, 5}, {1.0f, 1}, {0.0f, 1}};
-  for (auto [timeLeft, cells] : playerStages) {
-    erase();
-    playerShots = {ShotRecord{10, 40, timeLeft}};
-    updatePlayerShots(0.25f);
-    EXPECT_EQ(countChar('D'), cells) << "player " << timeLeft;
-    EXPECT_EQ(cellAt(10, 40).pair, 11);
-    EXPECT_EQ(playerShots.front().timeLeft, timeLeft - 0.25f);
-  }
-  // The centre is always an 'A'; the rings take the level's letter.
-  const Stage enemyStages[] = {{3.0f, 1}, {2.0f, 1}, {1.99f, 5}, {1.0f, 5}, {0.99f, 13}, {0.0f, 13}};
-  for (auto [timeLeft, cells] : enemyStages) {
-    erase();
-    enemyShots = {ShotRecord{12, 30, timeLeft}};
-    updateEnemyShots(0.5f);
-    EXPECT_EQ(cellAt(12, 30).ch, 'A');
-    EXPECT_EQ(cellAt(12, 30).pair, 10);
-    EXPECT_EQ(countChar('D'), cells - 1) << "enemy " << timeLeft;
-    EXPECT_EQ(enemyShots.front().timeLeft, timeLeft - 0.5f);
-  }
-  // The thresholds follow the flight time in force now.
-  erase();
-  combatParams.shotFlightTime = 0.5f;
-  playerShots = {ShotRecord{10, 40, 0.4f}};
-  updatePlayerShots(0.0f);
-  EXPECT_EQ(countChar('D'), 13);
-}
-
-TEST_F(ShotDrawingTest, ShotAtExactlyZeroIsDrawnOnceMoreAndLandsNextFrame) {
-  placeLevel(0, 0);
-  playerShots = {ShotRecord{10, 40, 0.0f}};
-  updatePlayerShots(0.1f);
-  EXPECT_EQ(countChar('A'), 1);
-  ASSERT_EQ(playerShots.size(), 1u);
-  erase();
-  updatePlayerShots(0.1f);
-  EXPECT_TRUE(playerShots.empty());
-  EXPECT_EQ(countChar('A'), 0);
-}
-
-TEST_F(ShotDrawingTest, ShotsAreClippedCellByCellAtTheConsoleEdges) {
-  placeLevel(0, 0);
-  const int32_t cases[][5] = {
-      // row, col, viewRow, viewCol, cells shown
-      {0, 0, 0, 0, 6}, {0, 0, 24, 79, 6}, {-2, 40, 0, 0, 1}, {-3, 40, 0, 0, 0}, {10, 81, 0, 0, 1},
-      {-200, 500, 120, -120, 0},
+  combatParams.shotFlightTime = 1.5f;
+  const struct { bool player; float timeLeft; int cells; } stages[] = {
+      {true, 1.5f, 13},   {true, 1.0001f, 13}, {true, 1.0f, 5},  {true, 0.5001f, 5}, {true, 0.5f, 1},
+      {true, 0.0f, 1},    {false, 3.0f, 1},    {false, 2.0f, 1}, {false, 1.99f, 5},  {false, 1.0f, 5},
+      {false, 0.99f, 13}, {false, 0.0f, 13},
   };
-  for (auto [row, col, vRow, vCol, cells] : cases) {
+  for (auto [player, timeLeft, cells] : stages) {
+    erase();
+    auto& shots = player ? playerShots : enemyShots;
+    shots = {ShotRecord{10, 40, timeLeft}};
+    player ? updatePlayerShots(0.25f) : updateEnemyShots(0.25f);
+    EXPECT_EQ(countChar('D') + countChar('A'), cells) << player << " " << timeLeft;
+    EXPECT_EQ(cellAt(10, 40).ch, player ? 'D' : 'A');  // an enemy shot's centre is always an 'A'
+    EXPECT_EQ(cellAt(10, 40).pair, player ? 11 : 10);
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots.front().timeLeft, timeLeft - 0.25f);
+  }
+}
+
+// Shots are drawn cell by cell up to the console edges; arrivals off the
+// console do not hurt, and both arrivals of one frame count.
+TEST_F(ShotDrawingTest, ConsoleEdgesClipShotsAndArrivals) {
+  const int32_t cases[][6] = {
+      // row, col, viewRow, viewCol, cells shown, hit
+      {0, 0, 0, 0, 6, 1},    {0, 0, 24, 79, 6, 1},   {-2, 40, 0, 0, 1, 0}, {-3, 40, 0, 0, 0, 0},
+      {-1, 10, 0, 0, 4, 0},  {25, 10, 0, 0, 4, 0},   {10, 80, 0, 0, 4, 0}, {10, 81, 0, 0, 1, 0},
+      {-5, 3, 10, 0, 13, 1}, {-200, 500, 120, -120, 0, 0},
+  };
+  for (auto [row, col, vRow, vCol, cells, hit] : cases) {
     erase();
     viewRow = vRow;
     viewCol = vCol;
     playerShots = {ShotRecord{row, col, 3.0f}};
     updatePlayerShots(0.0f);
     EXPECT_EQ(countChar('A'), cells) << row << "," << col;
-  }
-}
-
-TEST_F(ShotDrawingTest, EnemyShotsSpawnColumnFirstAndHurtOnlyOnScreen) {
-  placeLevel(5, -7);
-  scriptRandom({33u, 0u});
-  spawnEnemyShot();
-  EXPECT_EQ(enemyShots.back().col, -7 - 16 + 33);
-  EXPECT_EQ(enemyShots.back().row, 5 - 16);
-  EXPECT_EQ(enemyShots.back().timeLeft, 3.0f);
-
-  const int32_t cases[][5] = {
-      // row, col, viewRow, viewCol, hits
-      {10, 10, 0, 0, 1}, {24, 79, 0, 0, 1}, {-1, 10, 0, 0, 0}, {25, 10, 0, 0, 0},
-      {10, 80, 0, 0, 0}, {-5, 3, 10, 0, 1}, {5, 3, 0, -4, 0},
-  };
-  for (auto [row, col, vRow, vCol, hits] : cases) {
-    viewRow = vRow;
-    viewCol = vCol;
     hitsTaken = 0;
-    enemyShots = {ShotRecord{row, col, -0.01f}};
+    enemyShots = {ShotRecord{row, col, -0.01f}, ShotRecord{row, col, -0.01f}};
     updateEnemyShots(0.1f);
-    EXPECT_EQ(hitsTaken, hits) << row << "," << col;
+    EXPECT_EQ(hitsTaken, 2 * hit) << row << "," << col;
     EXPECT_TRUE(enemyShots.empty());
   }
-  // Both arrivals of one frame count (the frame loop makes one loss of
-  // them); a shot at exactly 0 arrives a frame later.
-  viewRow = viewCol = 0;
-  hitsTaken = 0;
-  enemyShots = {ShotRecord{3, 3, -0.2f}, ShotRecord{4, 4, 0.0f}, ShotRecord{5, 5, -0.01f}};
-  updateEnemyShots(0.1f);
-  EXPECT_EQ(hitsTaken, 2);
-  ASSERT_EQ(enemyShots.size(), 1u);
-  EXPECT_EQ(enemyShots.front().row, 4);
 }
