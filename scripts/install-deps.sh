@@ -4,7 +4,7 @@
 # directly as root, through sudo otherwise.
 set -eu
 
-packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev tmux $*"
+packages="g++ cmake make pkg-config libncurses-dev zlib1g-dev libgtest-dev libx11-dev tmux procps $*"
 
 missing=""
 for p in $packages; do
