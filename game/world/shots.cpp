@@ -74,7 +74,20 @@ void landPlayerShot(const ShotRecord& shot) {
 
 using ShotIter = std::list<ShotRecord>::iterator;
 
-void unlinkAll(std::list<ShotRecord>& list, const std::vector<ShotIter>& finished) {
+// Draws and ages every shot still in flight and resolves those whose time
+// has gone negative; they are unlinked only after the walk, in walk order.
+template <class Draw, class Resolve>
+void updateShots(std::list<ShotRecord>& list, float dt, Draw draw, Resolve resolve) {
+  std::vector<ShotIter> finished;
+  for (ShotIter it = list.begin(); it != list.end(); ++it) {
+    if (it->timeLeft >= 0.0f) {
+      draw(*it);
+      it->timeLeft -= dt;
+      continue;
+    }
+    finished.push_back(it);
+    resolve(*it);
+  }
   for (ShotIter it : finished) list.erase(it);
 }
 
@@ -97,31 +110,13 @@ void spawnEnemyShot() {
 
 void updateEnemyShots(float dt) {
   selectPair(10);
-  std::vector<ShotIter> arrived;
-  for (ShotIter it = enemyShots.begin(); it != enemyShots.end(); ++it) {
-    if (it->timeLeft >= 0.0f) {
-      drawEnemyShot(*it);
-      it->timeLeft -= dt;
-      continue;
-    }
-    arrived.push_back(it);
+  updateShots(enemyShots, dt, drawEnemyShot, [](const ShotRecord& shot) {
     // Turning the view away from a shot dodges it.
-    if (onConsole(int64_t{it->row} + viewRow, int64_t{it->col} + viewCol)) ++hitsTaken;
-  }
-  unlinkAll(enemyShots, arrived);
+    if (onConsole(int64_t{shot.row} + viewRow, int64_t{shot.col} + viewCol)) ++hitsTaken;
+  });
 }
 
 void updatePlayerShots(float dt) {
   selectPair(11);
-  std::vector<ShotIter> landed;
-  for (ShotIter it = playerShots.begin(); it != playerShots.end(); ++it) {
-    if (it->timeLeft >= 0.0f) {
-      drawPlayerShot(*it);
-      it->timeLeft -= dt;
-      continue;
-    }
-    landed.push_back(it);
-    landPlayerShot(*it);
-  }
-  unlinkAll(playerShots, landed);
+  updateShots(playerShots, dt, drawPlayerShot, landPlayerShot);
 }
