@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/console.h"
+#include "game/display/colour_pairs.h"
 
 bool openCountedTerminal(CountedTerminal& t, int rows, int cols, bool toNull) {
   setenv("LINES", std::to_string(rows).c_str(), 1);

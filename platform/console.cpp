@@ -9,7 +9,12 @@
 #include <initializer_list>
 #include <string>
 
-#include "game/loop/state.h"
+namespace {
+
+// What consoleOpen read; the intro lines are kept within it.
+ConsoleSize openedSize{0, 0};
+
+}  // namespace
 
 std::string consoleProblem() {
   if (!isatty(STDIN_FILENO)) return "serifall: standard input is not a terminal";
@@ -28,16 +33,15 @@ std::string consoleProblem() {
   return "";
 }
 
-void consoleOpen() {
+ConsoleSize consoleOpen() {
   initscr();
-  screenRows = getmaxy(stdscr);
-  screenCols = getmaxx(stdscr);
+  openedSize = ConsoleSize{getmaxy(stdscr), getmaxx(stdscr)};
   curs_set(0);
   noecho();
   cbreak();
   // The input layer reads the terminal itself; curses must not poll it.
   typeahead(-1);
-  setUpColours();
+  return openedSize;
 }
 
 void consoleShowLines(std::initializer_list<const char*> texts) {
@@ -46,7 +50,7 @@ void consoleShowLines(std::initializer_list<const char*> texts) {
   int row = 0;
   for (const char* text : texts) {
     for (int col = 0; text[col] != '\0'; ++col)
-      if (row < screenRows && col < screenCols) mvaddch(row, col, static_cast<unsigned char>(text[col]));
+      if (row < openedSize.rows && col < openedSize.cols) mvaddch(row, col, static_cast<unsigned char>(text[col]));
     ++row;
   }
   refresh();

@@ -1,6 +1,7 @@
 // Taking the terminal over for curses output and giving it back.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -8,13 +9,14 @@
 // one line to print before exiting with status 1.
 std::string consoleProblem();
 
-// initscr and the rest of the set-up; reads screenRows and screenCols.
-void consoleOpen();
+struct ConsoleSize {
+  int32_t rows;
+  int32_t cols;
+};
 
-// Defines the twelve colour pairs by name for this terminal's palette and
-// fills pairAttributes (bold for bright colours on 8-colour terminals,
-// reverse video where there are no colours).
-void setUpColours();
+// initscr and the rest of the set-up; returns the size it read, the only
+// time the size is read.
+ConsoleSize consoleOpen();
 
 // Shows lines of text from the top left of an empty screen and refreshes.
 void consoleShowLines(std::initializer_list<const char*> texts);

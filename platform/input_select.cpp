@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/input_x11.h"
-
 namespace {
 
 bool present(const char* value) { return value != nullptr && value[0] != '\0'; }
@@ -41,11 +39,3 @@ unsigned long inputWindowId(const char* text) {
   unsigned long id = std::strtoul(text, &end, 0);
   return *end == '\0' ? id : 0;
 }
-
-#ifndef SERIFALL_HAVE_X11
-bool x11Open(unsigned long) { return false; }
-void x11Read(InputState&, int64_t) {}
-void x11Pin() {}
-void x11Resume() {}
-void x11Close() {}
-#endif

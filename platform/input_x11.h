@@ -2,7 +2,7 @@
 // warped back to an anchor at the centre of the terminal window, so motion
 // never stops at the window edge. Counts nothing while the terminal window
 // does not have the input focus. Built only where X11 headers exist; the
-// stand-ins in input_select.cpp report it unavailable elsewhere.
+// stand-ins in input_x11_none.cpp report it unavailable elsewhere.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "game/display/colour_pairs.h"
 
+#include "platform/colours.h"
+
 using C = ConsoleColour;
 
 const ColourPair colourPairs[colourPairCount] = {
@@ -23,3 +25,42 @@ chtype pairAttributes[colourPairCount + 1] = {
     COLOR_PAIR(5), COLOR_PAIR(6), COLOR_PAIR(7), COLOR_PAIR(8),
     COLOR_PAIR(9), COLOR_PAIR(10), COLOR_PAIR(11), COLOR_PAIR(12),
 };
+
+namespace {
+
+// curses numbers the base colours red-first; the names are what matter.
+short baseColour(ConsoleColour c) {
+  static const short base[8] = {COLOR_BLACK, COLOR_BLUE, COLOR_GREEN, COLOR_CYAN,
+                                COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
+  return base[static_cast<int>(c) % 8];
+}
+
+bool isBright(ConsoleColour c) { return static_cast<int>(c) >= 8; }
+
+// Pairs whose background is a colour draw solid bars with spaces; without
+// colours they need reverse video to be seen at all.
+bool hasColouredBackground(const ColourPair& p) { return p.background != ConsoleColour::Black; }
+
+}  // namespace
+
+void setUpColours() {
+  const TerminalColours terminal = terminalColours();
+  for (const ColourPair& p : colourPairs) {
+    chtype attr = 0;
+    if (terminal.colour && p.pair < terminal.pairs) {
+      short fg = baseColour(p.foreground);
+      short bg = baseColour(p.background);
+      if (terminal.sixteen) {
+        if (isBright(p.foreground)) fg += 8;
+        if (isBright(p.background)) bg += 8;
+      } else if (isBright(p.foreground)) {
+        attr |= A_BOLD;
+      }
+      init_pair(p.pair, fg, bg);
+      attr |= COLOR_PAIR(p.pair);
+    } else if (hasColouredBackground(p)) {
+      attr |= A_REVERSE;
+    }
+    pairAttributes[p.pair] = attr;
+  }
+}

@@ -1,6 +1,8 @@
-// The twelve colour pairs, by colour name. The console set-up maps the names
-// onto whatever palette the terminal has.
+// The twelve colour pairs, by colour name, and which colours they get on
+// the terminal at hand.
 #pragma once
+
+#include <curses.h>
 
 enum class ConsoleColour {
   Black, Blue, Green, Cyan, Red, Magenta, Brown, LightGrey,
@@ -13,15 +15,33 @@ struct ColourPair {
   ConsoleColour background;
 };
 
+// The pairs by what the game draws with them. Explosions use the three
+// pairs from pairExplosion + 1, fireworks those from pairFireworks + 1.
+constexpr int pairText = 1;           // texts, frame, crosshair
+constexpr int pairCloud = 2;          // cloud of a single-colour burst
+constexpr int pairCloudMulti = 3;     // cloud of a multi-colour burst
+constexpr int pairFormationDot = 3;
+constexpr int pairStars = 5;          // stars and the formation
+constexpr int pairExplosion = 5;
+constexpr int pairHealthBar = 8;
+constexpr int pairFireworks = 8;
+constexpr int pairPowerUpMarker = 9;
+constexpr int pairEnemiesBar = 9;
+constexpr int pairEnemyShots = 10;
+constexpr int pairPlayerShots = 11;
+constexpr int pairPowerUpDot = 12;
+
 constexpr int colourPairCount = 12;
 extern const ColourPair colourPairs[colourPairCount];
-
-#include <curses.h>
 
 // What selecting pair n really sets on this terminal: the pair itself, plus
 // bold where a bright colour had to fall back to its base colour, or reverse
 // video where the terminal has no colours at all. Index 0 is unused.
 extern chtype pairAttributes[colourPairCount + 1];
+
+// Defines the twelve pairs for the current screen's palette and fills
+// pairAttributes.
+void setUpColours();
 
 // Selects colour pair n (1..12) for everything drawn next; the previous pair
 // is replaced.

@@ -71,14 +71,14 @@ void drawOverlay() {
   drawBorder();
   drawCornerMarks();
   plotCell(screenRows / 2, screenCols / 2, '+');
-  selectPair(9);
+  selectPair(pairEnemiesBar);
   drawBar(screenCols - 3, remainingFraction());
-  selectPair(8);
+  selectPair(pairHealthBar);
   drawBar(2, playerHealth);
-  selectPair(3);
+  selectPair(pairFormationDot);
   drawDirectionDot(formationRow + viewRow, formationCol + viewCol - 32);
   if (powerUpMarkerTime > 0.0f) {
-    selectPair(12);
+    selectPair(pairPowerUpDot);
     drawDirectionDot(powerUpRow + viewRow - 12, powerUpCol + viewCol - 38);
   }
 }

@@ -9,14 +9,12 @@
 
 gfxRandCloud::gfxRandCloud(Vec2 centrePoint, float maxDistance, char glyphChar, int32_t pair,
                            int32_t perFrame)
-    : gfxTask(6), centre(centrePoint), radius(maxDistance), glyph(glyphChar),
+    : gfxTask(layerCloud), centre(centrePoint), radius(maxDistance), glyph(glyphChar),
       colourPair(pair), count(perFrame) {}
 
 void gfxRandCloud::update(float dt) {
   selectPair(colourPair);
-  elapsed += dt;
-  remaining -= dt;
-  if (remaining < 0.0f) finished = true;
+  advance(dt);
   for (int32_t i = 0; i < count; ++i) {
     float distance = radius * random01();
     float angle = random01() * 6.2831855f - 3.1415927f;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "game/gfx/cells.h"
-#include "game/gfx/shake.h"
 
 std::list<std::unique_ptr<gfxTask>> effectList;
 
@@ -43,9 +42,4 @@ void updateEffects(float dt) {
   flushEffectCells();
 }
 
-void resetEffects() {
-  effectList.clear();
-  shakeActive = false;
-  shakeSavedRow = 0;
-  shakeSavedCol = 0;
-}
+void resetEffects() { effectList.clear(); }

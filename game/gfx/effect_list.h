@@ -1,24 +1,17 @@
-// The running effects, their per-frame handling and the factories that the
-// rest of the game uses to start them.
+// The running effects and their per-frame handling. The factories that
+// start them are in factories.h.
 #pragma once
 
 #include <list>
 #include <memory>
-#include <string>
 
 #include "game/gfx/task.h"
 
 extern std::list<std::unique_ptr<gfxTask>> effectList;
-extern const float speedFactors[3];
 
 void removeFinishedEffects();
 void sortEffects();
 void updateEffects(float dt);
 
-// Back to the start of a game: no effects, no shake, saved offset 0.
+// Back to the start of a game: no effects.
 void resetEffects();
-
-void makeExplosion(int count, char glyph, bool withCloud, bool multiColour, Vec2i position);
-void makeFireworks(int count, char glyph, bool withCloud, bool multiColour, Vec2i position);
-void makeShake(float seconds);
-void makeText(std::string text, int colourPair, float seconds, Vec2i position);

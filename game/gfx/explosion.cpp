@@ -16,7 +16,7 @@ constexpr float straightDown = 4.712389f;
 
 gfxBurst::gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
                    float cellsPerSecond, int32_t firstPair)
-    : gfxTask(7), centre(centrePoint), glyph(glyphChar), colour(colourIndex),
+    : gfxTask(layerBurst), centre(centrePoint), glyph(glyphChar), colour(colourIndex),
       speed(cellsPerSecond), pairOffset(firstPair) {
   offsets.reserve(particleCount);
   angles.reserve(particleCount);
@@ -29,9 +29,7 @@ gfxBurst::gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
 void gfxBurst::update(float dt) {
   selectPair(colour + pairOffset);
   float step = speed * dt;
-  elapsed += step;
-  remaining -= step;
-  if (remaining < 0.0f) finished = true;
+  advance(step);
   // Each term is truncated on its own, so the centre's part is the same for
   // every particle.
   int64_t baseCol = truncCell(centre.x) + viewCol;
@@ -69,8 +67,8 @@ void gfxBurst::update(float dt) {
 
 gfxTaskExplosion::gfxTaskExplosion(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
                                    float cellsPerSecond)
-    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, 5) {}
+    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, pairExplosion) {}
 
 gfxTaskFireworks::gfxTaskFireworks(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
                                    float cellsPerSecond)
-    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, 8) {}
+    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, pairFireworks) {}

@@ -1,5 +1,8 @@
+#include "game/gfx/factories.h"
+
 #include <utility>
 
+#include "game/display/colour_pairs.h"
 #include "game/gfx/cloud.h"
 #include "game/gfx/effect_list.h"
 #include "game/gfx/explosion.h"
@@ -35,7 +38,7 @@ void makeBursts(int count, char glyph, bool withCloud, bool multiColour, Vec2i p
     effectList.push_back(std::move(burst));
   }
   if (!withCloud) return;
-  auto cloud = std::make_unique<gfxRandCloud>(centre, 8.0f, glyph, multiColour ? 3 : 2, 5);
+  auto cloud = std::make_unique<gfxRandCloud>(centre, 8.0f, glyph, multiColour ? pairCloudMulti : pairCloud, 5);
   cloud->remaining = 0.3f;
   effectList.push_back(std::move(cloud));
 }

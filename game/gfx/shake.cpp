@@ -3,11 +3,19 @@
 #include "game/loop/random.h"
 #include "game/loop/state.h"
 
-bool shakeActive = false;
-int32_t shakeSavedRow = 0;
-int32_t shakeSavedCol = 0;
+bool shakeActive;
+int32_t shakeSavedRow;
+int32_t shakeSavedCol;
+
+void resetShake() {
+  shakeActive = false;
+  shakeSavedRow = shakeSavedCol = 0;
+}
 
 namespace {
+
+// The start values are the reset's, before main runs as for every module.
+[[maybe_unused]] const bool shakeStarted = (resetShake(), true);
 
 // Half-widths of the shake: trunc(2 x remaining), at most 3. Written as
 // comparisons so a huge or NaN time cannot reach an undefined conversion.
@@ -26,16 +34,14 @@ int32_t shakeOffset(int32_t a) {
 
 }  // namespace
 
-gfxShake::gfxShake() : gfxTask(0) {
+gfxShake::gfxShake() : gfxTask(layerShake) {
   shakeActive = true;
   shakeSavedRow = viewRow;
   shakeSavedCol = viewCol;
 }
 
 void gfxShake::update(float dt) {
-  elapsed += dt;
-  remaining -= dt;
-  if (remaining < 0.0f) finished = true;
+  advance(dt);
   if (finished) {
     shakeActive = false;
     viewRow = shakeSavedRow;

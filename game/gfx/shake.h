@@ -9,6 +9,9 @@ extern bool shakeActive;
 extern int32_t shakeSavedRow;
 extern int32_t shakeSavedCol;
 
+// No shake running, saved offset 0.
+void resetShake();
+
 class gfxShake : public gfxTask {
 public:
   gfxShake();  // saves the current view offset and sets shakeActive

@@ -14,7 +14,7 @@ constexpr int starCount = 60;
 }  // namespace
 
 gfxStars::gfxStars(Vec2 centrePoint, float speedRadius)
-    : gfxTask(1), centre(centrePoint), radius(speedRadius) {
+    : gfxTask(layerStars), centre(centrePoint), radius(speedRadius) {
   offsets.reserve(starCount);
   angles.reserve(starCount);
   distances.reserve(starCount);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "game/display/colour_pairs.h"
 #include "game/gfx/task.h"
 
 class gfxStars : public gfxTask {
@@ -16,6 +17,6 @@ public:
   std::vector<float> angles;
   std::vector<float> distances;
   char glyph = '.';
-  int32_t colourPair = 5;
+  int32_t colourPair = pairStars;
   float radius;
 };

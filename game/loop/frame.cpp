@@ -6,6 +6,8 @@
 #include "game/display/formation.h"
 #include "game/display/overlay.h"
 #include "game/gfx/effect_list.h"
+#include "game/gfx/factories.h"
+#include "game/gfx/shake.h"
 #include "game/loop/player.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
@@ -15,16 +17,43 @@
 #include "game/world/shots.h"
 
 Tessor::Base::Timer frameTimer;
-float frameTime = 0.0f;
+float frameTime;
 std::unique_ptr<gfxStars> starField;
-float fireCooldown = -1.0f;
-float enemyFireTimer = 5.0f;
+float fireCooldown;
+float enemyFireTimer;
 InputState frameInput;
 void (*framePoll)(InputState& state) = inputPoll;
 void (*framePin)() = inputPin;
 // erase, not clear: clear makes curses repaint the whole terminal at the
 // next refresh, which at this frame rate is flicker and a flood of output.
 int (*frameBlank)() = [] { return erase(); };
+
+namespace {
+
+void resetFrame() {
+  starField.reset();
+  frameTimer = Tessor::Base::Timer();
+  frameTime = 0.0f;
+  fireCooldown = -1.0f;
+  enemyFireTimer = 5.0f;
+  frameInput = InputState();
+}
+
+// The start values are the reset's, before main runs as for every module.
+[[maybe_unused]] const bool frameStarted = (resetFrame(), true);
+
+}  // namespace
+
+void resetGame(uint64_t seed) {
+  seedRandom(seed);
+  resetGameState();
+  resetLetters();
+  resetShots();
+  resetEffects();
+  resetShake();
+  resetPowerUp();
+  resetFrame();
+}
 
 void startGame() {
   setUpLevel(true);
@@ -34,11 +63,9 @@ void startGame() {
   frameTimer.Initialize();
   starField = std::make_unique<gfxStars>(
       Vec2{static_cast<float>(screenCols / 2), static_cast<float>(screenRows / 2)}, 40.0f);
+  // The field never ends and nothing reads its clock; the value is kept as
+  // the game has always set it.
   starField->remaining = 80.0f;
-  fireCooldown = -1.0f;
-  enemyFireTimer = 5.0f;
-  powerUpSpawnTimer = 5.0f;
-  powerUpTimeLeft = 10.0f;
 }
 
 namespace {
@@ -63,9 +90,11 @@ void takeHits() {
   }
 }
 
+// Drawing lands shots too: hits, kills and the change to the next level all
+// happen inside updatePlayerShots.
 void drawWorld() {
   frameBlank();
-  selectPair(1);
+  selectPair(pairText);
   removeFinishedEffects();
   sortEffects();
   starField->update(frameTime);
@@ -74,7 +103,7 @@ void drawWorld() {
   updateEnemyShots(frameTime);
   updatePlayerShots(frameTime);
   updatePowerUp(frameTime);
-  selectPair(1);
+  selectPair(pairText);
   drawOverlay();
   refresh();
 }
@@ -82,6 +111,8 @@ void drawWorld() {
 }  // namespace
 
 bool runFrame() {
+  // The formation is never turned or scaled; the grid goes through the
+  // general transform so the drawing matches the kills made on it.
   rebuildDisplayGrid(0.0f, 1.0f);
   frameTime = frameTimer.Tick();
   framePoll(frameInput);
@@ -92,23 +123,4 @@ bool runFrame() {
   takeHits();
   drawWorld();
   return true;
-}
-
-void resetGame(uint64_t seed) {
-  seedRandom(seed);
-  int32_t rows = screenRows;
-  int32_t cols = screenCols;
-  resetGameState();
-  screenRows = rows;
-  screenCols = cols;
-  resetLetters();
-  resetShots();
-  resetEffects();
-  resetPowerUp();
-  starField.reset();
-  frameTimer = Tessor::Base::Timer();
-  frameTime = 0.0f;
-  fireCooldown = -1.0f;
-  enemyFireTimer = 5.0f;
-  frameInput = InputState();
 }

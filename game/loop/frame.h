@@ -29,14 +29,16 @@ extern int (*frameBlank)();
 // Where start-up pins the pointer: inputPin in the programs.
 extern void (*framePin)();
 
-// Start-up after the intro: first formation, opening bursts, pointer
-// anchor, timer, star field, loop state.
+// Start-up after the intro, from a fresh game (resetGame): first formation,
+// opening bursts, pointer anchor, timer, star field.
 void startGame();
 
 // Runs one frame. Returns false when the player quit (Q, or Ctrl-C and the
 // like as a key); the rest of that frame is not run.
 bool runFrame();
 
-// Puts every module's state back to a fresh game with the given seed, so a
-// test (or the benchmark) can start from a known point. Screen size stays.
+// Puts every module's state back to a fresh game with the given seed: each
+// module's own reset, which also gave it its values before main. The
+// program (seeded from the clock), the tests and the benchmark all start a
+// game with resetGame and then startGame. The screen size stays.
 void resetGame(uint64_t seed);

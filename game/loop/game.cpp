@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "game/display/colour_pairs.h"
 #include "game/loop/frame.h"
+#include "game/loop/random.h"
+#include "game/loop/state.h"
 #include "platform/console.h"
 #include "platform/input.h"
 #include "platform/signals.h"
@@ -35,6 +38,7 @@ bool waitForKey() {
 }
 
 void playUntilQuit() {
+  resetGame(clockSeed());
   startGame();
   while (runFrame()) {
     if (quitSignal || frameInput.hangup) return;
@@ -51,7 +55,10 @@ int runGame() {
     return 1;
   }
   installSignalHandlers();
-  consoleOpen();
+  const ConsoleSize size = consoleOpen();
+  screenRows = size.rows;
+  screenCols = size.cols;
+  setUpColours();
   prepareCrashRestore();
   inputOpen(0, 1);
   if (waitForKey()) playUntilQuit();

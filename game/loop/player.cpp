@@ -1,6 +1,6 @@
 #include "game/loop/player.h"
 
-#include "game/gfx/effect_list.h"
+#include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
 #include "game/loop/frame.h"
 #include "game/loop/state.h"

@@ -1,21 +1,21 @@
 #include "game/loop/powerup.h"
 
 #include <cstdlib>
-#include <curses.h>
 #include <string>
 
 #include "base/numtext.h"
 #include "game/display/colour_pairs.h"
-#include "game/gfx/effect_list.h"
+#include "game/display/console_cell.h"
+#include "game/gfx/factories.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
 
-bool powerUpActive = false;
-float powerUpMarkerTime = 10.0f;
-int32_t powerUpRow = 0;
-int32_t powerUpCol = 0;
-float powerUpSpawnTimer = 5.0f;
-float powerUpTimeLeft = 10.0f;
+bool powerUpActive;
+float powerUpMarkerTime;
+int32_t powerUpRow;
+int32_t powerUpCol;
+float powerUpSpawnTimer;
+float powerUpTimeLeft;
 
 void resetPowerUp() {
   powerUpActive = false;
@@ -26,6 +26,9 @@ void resetPowerUp() {
 }
 
 namespace {
+
+// The start values are the reset's, before main runs as for every module.
+[[maybe_unused]] const bool powerUpStarted = (resetPowerUp(), true);
 
 // A placement happens whenever the timer runs out, live marker or not.
 void placeMarker() {
@@ -44,7 +47,7 @@ bool underCrosshair() {
 void showCountdown(float frameTime) {
   std::string number;
   Tessor::Base::FloatToString(powerUpTimeLeft, number, 6);
-  makeText("GunOfKravoDeath: " + number + "s", 1, 1.0f, Vec2i{4, 2});
+  makeText("GunOfKravoDeath: " + number + "s", pairText, 1.0f, Vec2i{4, 2});
   powerUpTimeLeft -= frameTime;
   if (powerUpTimeLeft < 0.0f) {
     powerUpActive = false;
@@ -64,19 +67,14 @@ void updatePowerUp(float frameTime) {
       powerUpSpawnTimer += 30.0f;
       powerUpActive = true;
       powerUpMarkerTime = -1.0f;
-      makeText("otrzymujesz GunOfKravoDeath na 10 sekund!", 1, 2.0f, Vec2i{4, 1});
+      makeText("otrzymujesz GunOfKravoDeath na 10 sekund!", pairText, 2.0f, Vec2i{4, 1});
     }
   }
   if (powerUpActive) showCountdown(frameTime);
 }
 
 void drawPowerUp() {
-  selectPair(9);
-  for (int32_t r = powerUpRow - 2; r <= powerUpRow + 1; ++r) {
-    for (int32_t c = powerUpCol - 2; c <= powerUpCol + 1; ++c) {
-      int32_t row = r + viewRow;
-      int32_t col = c + viewCol;
-      if (row >= 0 && row < screenRows && col >= 0 && col < screenCols) mvaddch(row, col, 'G');
-    }
-  }
+  selectPair(pairPowerUpMarker);
+  for (int32_t r = powerUpRow - 2; r <= powerUpRow + 1; ++r)
+    for (int32_t c = powerUpCol - 2; c <= powerUpCol + 1; ++c) plotCell(int64_t{r} + viewRow, int64_t{c} + viewCol, 'G');
 }

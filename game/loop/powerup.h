@@ -14,6 +14,8 @@ extern int32_t powerUpCol;
 extern float powerUpSpawnTimer;
 extern float powerUpTimeLeft;
 
+// The start of a game: a marker shown at the world origin, the first
+// placement in five seconds.
 void resetPowerUp();
 
 // Placement, marker, pick-up and countdown text; one frame's worth.

@@ -26,17 +26,21 @@ void seed(RandomSource& source, uint64_t counter) {
   source.step = nextRandom;
 }
 
-RandomSource seededAtStart() {
-  int64_t ticks = 0;
-  Tessor::Base::MonotonicCounter(&ticks);
-  RandomSource source{};
-  seed(source, static_cast<uint64_t>(ticks));
-  return source;
-}
-
 }  // namespace
+
+RandomSource randomSource;
 
 void seedRandom(uint64_t counter) { seed(randomSource, counter); }
 
-// Seeded during the initialisation of globals, before main runs.
-RandomSource randomSource = seededAtStart();
+uint64_t clockSeed() {
+  int64_t ticks = 0;
+  Tessor::Base::MonotonicCounter(&ticks);
+  return static_cast<uint64_t>(ticks);
+}
+
+namespace {
+
+// Seeded before main runs, as every module has its start values then.
+[[maybe_unused]] const bool randomStarted = (seedRandom(clockSeed()), true);
+
+}  // namespace

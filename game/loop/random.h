@@ -24,3 +24,6 @@ float random01();
 // Seeds all four words with the low 32 bits of counter (a fixed non-zero
 // value when those are 0, since state 0 would stay 0 for ever).
 void seedRandom(uint64_t counter);
+
+// The monotonic counter now: the seed of a game the player starts.
+uint64_t clockSeed();

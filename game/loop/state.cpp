@@ -2,12 +2,18 @@
 
 int32_t screenRows = 0;
 int32_t screenCols = 0;
-int32_t viewRow = 0;
-int32_t viewCol = 0;
-float playerHealth = 1.0f;
+int32_t viewRow;
+int32_t viewCol;
+float playerHealth;
 
 void resetGameState() {
-  screenRows = screenCols = 0;
   viewRow = viewCol = 0;
   playerHealth = 1.0f;
 }
+
+namespace {
+
+// The start values are the reset's, before main runs as for every module.
+[[maybe_unused]] const bool stateStarted = (resetGameState(), true);
+
+}  // namespace

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-// Console size, read once at start-up; a later resize is not noticed.
+// Console size, what the console read when it opened (0 until then); a
+// later resize is not noticed. No game start changes it.
 extern int32_t screenRows;
 extern int32_t screenCols;
 
@@ -16,5 +17,5 @@ extern int32_t viewCol;
 // Only drawn (the health bar); nothing happens when it reaches zero.
 extern float playerHealth;
 
-// Puts every value above back to its start value (screen size to 0).
+// Puts the view and the health back to their start values.
 void resetGameState();

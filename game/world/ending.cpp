@@ -1,6 +1,7 @@
 #include "game/world/ending.h"
 
-#include "game/gfx/effect_list.h"
+#include "game/display/colour_pairs.h"
+#include "game/gfx/factories.h"
 
 namespace {
 
@@ -32,6 +33,6 @@ const EndingBurst endingBursts[] = {
 }  // namespace
 
 void playEnding() {
-  for (const EndingLine& line : endingLines) makeText(line.text, 1, line.seconds, line.position);
+  for (const EndingLine& line : endingLines) makeText(line.text, pairText, line.seconds, line.position);
   for (const EndingBurst& burst : endingBursts) makeFireworks(burst.count, 'a', true, true, burst.position);
 }

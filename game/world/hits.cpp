@@ -1,3 +1,5 @@
+#include "game/world/hits.h"
+
 #include <cmath>
 #include <cstdint>
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "game/gfx/effect_list.h"
+#include "game/display/colour_pairs.h"
+#include "game/gfx/factories.h"
 #include "game/world/ending.h"
 #include "game/world/letters.h"
 #include "game/world/shots.h"
@@ -73,7 +74,7 @@ void apply(const std::vector<ParamChange>& changes) {
 }
 
 void showMessage(const char* text, int32_t row) {
-  if (text) makeText(text, 1, 2.0f, Vec2i{4, row});
+  if (text) makeText(text, pairText, 2.0f, Vec2i{4, row});
 }
 
 // Index of the table levelGrid points at, or -1 if it points elsewhere.

@@ -5,19 +5,30 @@
 #include "game/display/console_cell.h"
 #include "game/display/colour_pairs.h"
 #include "game/display/formation.h"
-#include "game/gfx/effect_list.h"
+#include "game/gfx/factories.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
+#include "game/world/hits.h"
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 
 std::list<ShotRecord> playerShots;
 std::list<ShotRecord> enemyShots;
-CombatParams combatParams = {1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f};
-int32_t hitsTaken = 0;
+CombatParams combatParams;
+int32_t hitsTaken;
+
+void resetShots() {
+  playerShots.clear();
+  enemyShots.clear();
+  combatParams = CombatParams{1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f};
+  hitsTaken = 0;
+}
 
 namespace {
+
+// The start values are the reset's, before main runs as for every module.
+[[maybe_unused]] const bool shotsStarted = (resetShots(), true);
 
 // The enemies' shots take this long to arrive, at every level.
 constexpr float enemyShotTravel = 3.0f;
@@ -93,13 +104,6 @@ void updateShots(std::list<ShotRecord>& list, float dt, Draw draw, Resolve resol
 
 }  // namespace
 
-void resetShots() {
-  playerShots.clear();
-  enemyShots.clear();
-  combatParams = CombatParams{1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f};
-  hitsTaken = 0;
-}
-
 // The enemies fire as a group from the 34 x 34 square around the formation's
 // top-left corner; the column is drawn first.
 void spawnEnemyShot() {
@@ -109,7 +113,7 @@ void spawnEnemyShot() {
 }
 
 void updateEnemyShots(float dt) {
-  selectPair(10);
+  selectPair(pairEnemyShots);
   updateShots(enemyShots, dt, drawEnemyShot, [](const ShotRecord& shot) {
     // Turning the view away from a shot dodges it.
     if (onConsole(int64_t{shot.row} + viewRow, int64_t{shot.col} + viewCol)) ++hitsTaken;
@@ -117,6 +121,6 @@ void updateEnemyShots(float dt) {
 }
 
 void updatePlayerShots(float dt) {
-  selectPair(11);
+  selectPair(pairPlayerShots);
   updateShots(playerShots, dt, drawPlayerShot, landPlayerShot);
 }

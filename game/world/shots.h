@@ -1,4 +1,4 @@
-// Player and enemy shots, the two hit tests and the weapon parameters.
+// Player and enemy shots and the weapon parameters.
 #pragma once
 
 #include <cstdint>
@@ -32,5 +32,3 @@ void resetShots();
 void spawnEnemyShot();
 void updateEnemyShots(float dt);
 void updatePlayerShots(float dt);
-bool aimedHit(int32_t row, int32_t col);
-bool areaHit(int32_t row, int32_t col, float radius, float chance);

@@ -28,7 +28,8 @@ enum : uint32_t {
 };
 
 // Where the error text of an entry comes from. Values outside the list act
-// as None.
+// as None. The families are the engine library's, which serves programs with
+// OpenGL and OpenAL too; the game itself leaves every log output off.
 enum ErrorFamily : int32_t {
   OpenGL = 0,
   Win32 = 1,

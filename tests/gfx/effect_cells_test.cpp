@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/gfx/factories.h"
 #include "gfx/gfx_fixture.h"
 
 TEST_F(GfxTest, NotedCellsGiveTheSamePictureAsDirectDrawing) {

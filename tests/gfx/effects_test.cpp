@@ -2,6 +2,7 @@
 
 #include "game/gfx/cloud.h"
 #include "game/gfx/explosion.h"
+#include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
 #include "game/gfx/stars.h"
 #include "game/gfx/text.h"

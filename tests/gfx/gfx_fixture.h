@@ -5,9 +5,10 @@
 #include <deque>
 
 #include "game/gfx/effect_list.h"
+#include "game/gfx/shake.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
-#include "support/curses_fixture.h"
+#include "fixtures/curses_fixture.h"
 
 inline std::deque<uint32_t> scripted;
 inline int draws = 0;
@@ -18,6 +19,7 @@ protected:
     CursesTest::SetUp();
     seedRandom(12345);
     resetEffects();
+    resetShake();
     viewRow = viewCol = 0;
   }
   // Every later draw comes from values, then 0 once they run out; draws counts them.

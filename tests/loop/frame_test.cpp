@@ -3,12 +3,13 @@
 #include <vector>
 
 #include "game/gfx/effect_list.h"
+#include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
 #include "game/gfx/text.h"
 #include "game/loop/powerup.h"
 #include "game/loop/state.h"
 #include "game/world/shots.h"
-#include "support/frame_fixture.h"
+#include "fixtures/frame_fixture.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/shots.h"
-#include "support/frame_fixture.h"
+#include "fixtures/frame_fixture.h"
 #include "support/scripted_player.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "game/gfx/effect_list.h"
-#include "support/frame_fixture.h"
+#include "fixtures/frame_fixture.h"
 #include "support/scripted_player.h"
 
 namespace {

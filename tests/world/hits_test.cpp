@@ -1,4 +1,5 @@
 #include "game/gfx/explosion.h"
+#include "game/world/hits.h"
 #include "world/world_fixture.h"
 
 using HitsTest = WorldTest;

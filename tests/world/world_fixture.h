@@ -13,7 +13,7 @@
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/shots.h"
-#include "support/curses_fixture.h"
+#include "fixtures/curses_fixture.h"
 
 inline std::vector<uint32_t> scriptedValues;
 inline size_t draws = 0;

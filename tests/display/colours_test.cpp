@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "game/display/colour_pairs.h"
-#include "support/curses_fixture.h"
+#include "fixtures/curses_fixture.h"
 
 class ColoursTest : public CursesTest {
 protected:
