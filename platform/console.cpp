@@ -50,7 +50,8 @@ void consoleShowLines(std::initializer_list<const char*> texts) {
   int row = 0;
   for (const char* text : texts) {
     for (int col = 0; text[col] != '\0'; ++col)
-      if (row < openedSize.rows && col < openedSize.cols) mvaddch(row, col, static_cast<unsigned char>(text[col]));
+      if (row < openedSize.rows && col < openedSize.cols)
+        mvaddch(row, col, static_cast<unsigned char>(text[col]));
     ++row;
   }
   refresh();

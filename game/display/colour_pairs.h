@@ -5,8 +5,22 @@
 #include <curses.h>
 
 enum class ConsoleColour {
-  Black, Blue, Green, Cyan, Red, Magenta, Brown, LightGrey,
-  DarkGrey, BrightBlue, BrightGreen, BrightCyan, BrightRed, BrightMagenta, Yellow, White,
+  Black,
+  Blue,
+  Green,
+  Cyan,
+  Red,
+  Magenta,
+  Brown,
+  LightGrey,
+  DarkGrey,
+  BrightBlue,
+  BrightGreen,
+  BrightCyan,
+  BrightRed,
+  BrightMagenta,
+  Yellow,
+  White,
 };
 
 struct ColourPair {
@@ -17,11 +31,11 @@ struct ColourPair {
 
 // The pairs by what the game draws with them. Explosions use the three
 // pairs from pairExplosion + 1, fireworks those from pairFireworks + 1.
-constexpr int pairText = 1;           // texts, frame, crosshair
-constexpr int pairCloud = 2;          // cloud of a single-colour burst
-constexpr int pairCloudMulti = 3;     // cloud of a multi-colour burst
+constexpr int pairText = 1;        // texts, frame, crosshair
+constexpr int pairCloud = 2;       // cloud of a single-colour burst
+constexpr int pairCloudMulti = 3;  // cloud of a multi-colour burst
 constexpr int pairFormationDot = 3;
-constexpr int pairStars = 5;          // stars and the formation
+constexpr int pairStars = 5;  // stars and the formation
 constexpr int pairExplosion = 5;
 constexpr int pairHealthBar = 8;
 constexpr int pairFireworks = 8;

@@ -38,7 +38,8 @@ void makeBursts(int count, char glyph, bool withCloud, bool multiColour, Vec2i p
     effectList.push_back(std::move(burst));
   }
   if (!withCloud) return;
-  auto cloud = std::make_unique<gfxRandCloud>(centre, 8.0f, glyph, multiColour ? pairCloudMulti : pairCloud, 5);
+  const int32_t pair = multiColour ? pairCloudMulti : pairCloud;
+  auto cloud = std::make_unique<gfxRandCloud>(centre, 8.0f, glyph, pair, 5);
   cloud->remaining = 0.3f;
   effectList.push_back(std::move(cloud));
 }

@@ -76,5 +76,6 @@ void updatePowerUp(float frameTime) {
 void drawPowerUp() {
   selectPair(pairPowerUpMarker);
   for (int32_t r = powerUpRow - 2; r <= powerUpRow + 1; ++r)
-    for (int32_t c = powerUpCol - 2; c <= powerUpCol + 1; ++c) plotCell(int64_t{r} + viewRow, int64_t{c} + viewCol, 'G');
+    for (int32_t c = powerUpCol - 2; c <= powerUpCol + 1; ++c)
+      plotCell(int64_t{r} + viewRow, int64_t{c} + viewCol, 'G');
 }
