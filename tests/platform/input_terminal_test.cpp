@@ -65,6 +65,10 @@ TEST(TermInput, WhatTheGameSees) {
       {"learns T1 = delay + 60 ms, T2 = 3 x median gap; up T2 after the last repeat",
        {{0, "w", "w"}, {660, "w", "w"}, {690, "w", "w"}, {730, "w", "w"}, {790, "w", "w"}, {909, "", "w"},
         {910, "", ""}, {1500, "w", "w"}, {1530, "w", "w"}, {1649, "", "w"}, {1650, "", ""}}},  // 710 ms < T1
+      {"T1 learnt at 260 ms; a 500 ms delay reads as a tap, and the gap before that tap teaches T1",
+       {{0, "w", "w"}, {200, "w", "w"}, {230, "w", "w"}, {2000, "w", "w"}, {2500, "w", "w"}, {2530, "w", "w"},
+        {2560, "w", "w"}, {5000, "w", "w"}, {5500, "w", "w"}, {5530, "w", "w"}, {5600, "", "w"},
+        {5620, "", ""}}},  // 5530 confirms: up T2 (90 ms) later, not a tap's 60 ms
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
       {"huge code saturates, no wrap to 'w'", {{0, "\x1b[4294967415u", ""}}},
