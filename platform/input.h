@@ -33,7 +33,7 @@ struct InputState {
   bool w = false;      // held at the moment of polling
   bool space = false;
   bool q = false;
-  bool quit = false;     // Ctrl-C that arrived as a key event
+  int quit = 0;          // a quit key: SIGQUIT for Ctrl-\, else SIGINT (Ctrl-C)
   bool suspend = false;  // Ctrl-Z that arrived as a key event
   bool hangup = false;   // the terminal went away (end of file, EIO)
   int32_t dx = 0;        // pointer motion since the last poll, view cells
@@ -55,6 +55,9 @@ bool inputWaitKey();
 // Drains everything that has arrived and evaluates the state now. Never
 // blocks; allocates nothing.
 void inputPoll(InputState& state);
+
+// The terminal went away (end of file, EIO, or the X display's connection).
+bool inputLost();
 
 // Moves the pointer to its anchor and forgets motion made so far.
 void inputPin();
