@@ -49,14 +49,19 @@ std::string joined(const std::vector<std::string>& names, size_t from) {
   return text;
 }
 
+// Leaves whatever terminal curses had current as it was.
 int terminfoUsable(const char* name) {
+  TERMINAL* before = cur_term;
   int error = 0;
-  if (setupterm(name, STDOUT_FILENO, &error) != OK) return 0;
-  // Without cursor addressing every cell would land in one unpositioned line.
-  const char* cup = tigetstr("cup");
-  bool addressable = cup && cup != reinterpret_cast<const char*>(-1);
-  del_curterm(cur_term);
-  return addressable ? 1 : -1;
+  int usable = 0;
+  if (setupterm(name, STDOUT_FILENO, &error) == OK) {
+    // Without cursor addressing every cell would land in one unpositioned line.
+    const char* cup = tigetstr("cup");
+    usable = cup && cup != reinterpret_cast<const char*>(-1) ? 1 : -1;
+    del_curterm(cur_term);
+  }
+  set_curterm(before);
+  return usable;
 }
 
 }  // namespace
