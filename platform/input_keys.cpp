@@ -109,7 +109,9 @@ void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
   if (byte == kCtrlBackslash) keys.quit = SIGQUIT;
   if (byte == kCtrlZ) keys.suspend = true;
   int k = keyForByte(byte);
-  if (k >= 0) timedPress(keys.timing, keys.keys[k], now);
+  if (k < 0) return;
+  timedPress(keys.timing, keys.keys[k], now);
+  keys.keys[k].latched = true;  // a release read with it must not undo it unseen
 }
 
 void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
@@ -128,7 +130,9 @@ void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
     key.reported = true;
     key.latched = true;
   } else {
-    key.reported = false;  // a tap stays latched until the poll has seen it
+    bool tapped = key.latched;  // a tap stays down until the poll has seen it
+    releaseKey(key);
+    key.latched = tapped;
   }
 }
 

@@ -40,7 +40,7 @@ struct RepeatTiming {
 
 struct HeldKey {
   bool reported = false;  // pressed and not yet released (kitty)
-  bool latched = false;   // pressed since the last poll (kitty)
+  bool latched = false;   // pressed since the last poll
   uint8_t phase = 0;      // idle, tapped, candidate, repeating
   int64_t lastPress = 0;
   int64_t downUntil = 0;

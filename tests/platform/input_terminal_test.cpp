@@ -69,7 +69,8 @@ TEST(TermInput, WhatTheGameSees) {
       {"kitty taps inside one poll read down in it, and only in it",
        {{0, "\x1b[32u\x1b[32;1:3u", "s"}, {1, "", ""},
         {2, "\x1b[119u\x1b[119;1:3u\x1b[113u\x1b[113;1:3u", "wq"}, {3, "", ""},
-        {4, "\x1b[119u", "w"}, {5, "\x1b[119;1:3u\x1b[119u\x1b[119;1:3u", "w"}, {6, "", ""}}},
+        {4, "\x1b[119u", "w"}, {5, "\x1b[119;1:3u\x1b[119u\x1b[119;1:3u", "w"}, {6, "", ""},
+        {7, "w\x1b[119;1:3u", "w"}, {8, "", ""}}},  // a release also ends a timed hold
       {"kitty reports before the terminal agreed to the push are not obeyed",
        {{0, "\x1b[32u", ""}, {1, "\x1b[?11u\x1b[119u", ""}, {60, "", ""}}, {}, false, true, nullptr},
       {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, {}, false, true, "\x1b[?1u"},
