@@ -42,12 +42,14 @@ struct InputState {
 
 // Probes the terminal on inFd/outFd and enables the chosen backend's modes.
 // Call after curses has taken the terminal over and drawn once. Never blocks
-// longer than the probe deadline (1 s); keys typed meanwhile are kept.
+// longer than the probe deadline (1 s), and ends at once when a quit signal
+// arrives; keys typed meanwhile are kept.
 void inputOpen(int inFd, int outFd);
 
 // Waits until any key is pressed and forgets it, so the key does not reach
 // the first frame (a Ctrl-C or Ctrl-Z that arrived as a key stays pending
-// for the first poll). Returns false on hangup, or when a signal interrupts
+// for the first poll). Returns false on hangup, when a quit or suspend flag
+// is up (also one raised just before the call), or when a signal interrupts
 // the wait, so the caller can look at its flags and wait again; SIGWINCH
 // and SIGCONT are held back until the wait is over.
 bool inputWaitKey();
