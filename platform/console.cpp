@@ -9,6 +9,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/term_raw.h"
+#include "platform/term_type.h"
+
 namespace {
 
 // What consoleOpen read; the intro lines are kept within it.
@@ -19,18 +22,7 @@ ConsoleSize openedSize{0, 0};
 std::string consoleProblem() {
   if (!isatty(STDIN_FILENO)) return "serifall: standard input is not a terminal";
   if (!isatty(STDOUT_FILENO)) return "serifall: standard output is not a terminal";
-  const char* term = std::getenv("TERM");
-  if (!term || !*term) return "serifall: TERM is not set; set it to your terminal's type";
-  int error = 0;
-  if (setupterm(term, STDOUT_FILENO, &error) != OK)
-    return std::string("serifall: unknown terminal type '") + term + "'";
-  // Without cursor addressing every cell would land in one unpositioned line.
-  const char* cup = tigetstr("cup");
-  bool addressable = cup && cup != reinterpret_cast<const char*>(-1);
-  del_curterm(cur_term);
-  if (!addressable)
-    return std::string("serifall: terminal type '") + term + "' cannot position the cursor";
-  return "";
+  return termSettle();
 }
 
 ConsoleSize consoleOpen() {
@@ -38,7 +30,8 @@ ConsoleSize consoleOpen() {
   openedSize = ConsoleSize{getmaxy(stdscr), getmaxx(stdscr)};
   curs_set(0);
   noecho();
-  cbreak();
+  raw();
+  termRawKeys(STDIN_FILENO);
   // The input layer reads the terminal itself; curses must not poll it.
   typeahead(-1);
   return openedSize;

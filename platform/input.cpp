@@ -11,12 +11,14 @@ namespace {
 enum class Backend { none, terminal, x11 };
 
 Backend backend = Backend::none;
+bool lost = false;
 // In X11 mode it still drains the typed characters and notices a hangup.
 TermInput term;
 
 }  // namespace
 
 void inputOpen(int inFd, int outFd) {
+  lost = false;
   InputEnvironment env = inputEnvironment();
   if (inputChoose(env) == InputChoice::x11 && x11Open(inputWindowId(env.windowId))) {
     termStart(term, inFd, outFd, false);
@@ -41,7 +43,10 @@ void inputPoll(InputState& state) {
   termDrain(term, now);
   termEvaluate(term, now, state);
   if (backend == Backend::x11) x11Read(state, now);
+  if (state.hangup) lost = true;
 }
+
+bool inputLost() { return lost || term.hangup; }
 
 void inputPin() {
   if (backend == Backend::x11) x11Pin();

@@ -33,7 +33,7 @@ struct InputState {
   bool w = false;      // held at the moment of polling
   bool space = false;
   bool q = false;
-  bool quit = false;     // Ctrl-C that arrived as a key event
+  int quit = 0;          // a quit key: SIGQUIT for Ctrl-\, else SIGINT (Ctrl-C)
   bool suspend = false;  // Ctrl-Z that arrived as a key event
   bool hangup = false;   // the terminal went away (end of file, EIO)
   int32_t dx = 0;        // pointer motion since the last poll, view cells
@@ -42,12 +42,14 @@ struct InputState {
 
 // Probes the terminal on inFd/outFd and enables the chosen backend's modes.
 // Call after curses has taken the terminal over and drawn once. Never blocks
-// longer than the probe deadline (1 s); keys typed meanwhile are kept.
+// longer than the probe deadline (1 s), and ends at once when a quit signal
+// arrives; keys typed meanwhile are kept.
 void inputOpen(int inFd, int outFd);
 
 // Waits until any key is pressed and forgets it, so the key does not reach
 // the first frame (a Ctrl-C or Ctrl-Z that arrived as a key stays pending
-// for the first poll). Returns false on hangup, or when a signal interrupts
+// for the first poll). Returns false on hangup, when a quit or suspend flag
+// is up (also one raised just before the call), or when a signal interrupts
 // the wait, so the caller can look at its flags and wait again; SIGWINCH
 // and SIGCONT are held back until the wait is over.
 bool inputWaitKey();
@@ -55,6 +57,9 @@ bool inputWaitKey();
 // Drains everything that has arrived and evaluates the state now. Never
 // blocks; allocates nothing.
 void inputPoll(InputState& state);
+
+// The terminal went away (end of file, EIO, or the X display's connection).
+bool inputLost();
 
 // Moves the pointer to its anchor and forgets motion made so far.
 void inputPin();

@@ -1,10 +1,13 @@
 #include "platform/input_keys.h"
 
+#include <csignal>
+
 namespace {
 
 enum Phase : uint8_t { idle, tapped, candidate, repeating };
 
 constexpr uint8_t kCtrlC = 0x03;
+constexpr uint8_t kCtrlBackslash = 0x1c;
 constexpr uint8_t kCtrlZ = 0x1a;
 constexpr int32_t kCtrlBit = 4;
 constexpr int32_t kTypeRelease = 3;
@@ -93,6 +96,7 @@ void timedPress(RepeatTiming& timing, HeldKey& key, int64_t now) {
 
 void releaseKey(HeldKey& key) {
   key.reported = false;
+  key.latched = false;
   key.phase = idle;
   key.downUntil = 0;
 }
@@ -101,29 +105,44 @@ void releaseKey(HeldKey& key) {
 
 void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
   keys.anyKey = true;
-  if (byte == kCtrlC) keys.quit = true;
+  if (byte == kCtrlC) keys.quit = SIGINT;
+  if (byte == kCtrlBackslash) keys.quit = SIGQUIT;
   if (byte == kCtrlZ) keys.suspend = true;
   int k = keyForByte(byte);
-  if (k >= 0) timedPress(keys.timing, keys.keys[k], now);
+  if (k < 0) return;
+  timedPress(keys.timing, keys.keys[k], now);
+  keys.keys[k].latched = true;  // a release read with it must not undo it unseen
 }
 
 void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
   int32_t bits = mods > 0 ? mods - 1 : 0;
   bool press = type != kTypeRelease;
   if (press && (bits & kCtrlBit) != 0) {
-    if (code == 'c') keys.quit = true;
+    if (code == 'c') keys.quit = SIGINT;
+    if (code == '\\') keys.quit = SIGQUIT;
     if (code == 'z') keys.suspend = true;
   }
   if (press && type == 1 && !modifierCode(code)) keys.anyKey = true;
   int k = keyForCode(code);
   if (k < 0) return;
-  if (press) keys.keys[k].reported = true;
-  else releaseKey(keys.keys[k]);
+  HeldKey& key = keys.keys[k];
+  if (press) {
+    key.reported = true;
+    key.latched = true;
+  } else {
+    bool tapped = key.latched;  // a tap stays down until the poll has seen it
+    releaseKey(key);
+    key.latched = tapped;
+  }
 }
 
 bool keyDown(const KeyTracker& keys, InputKey key, int64_t now) {
   const HeldKey& held = keys.keys[key];
-  return held.reported || now < held.downUntil;
+  return held.reported || held.latched || now < held.downUntil;
+}
+
+void keysPolled(KeyTracker& keys) {
+  for (HeldKey& key : keys.keys) key.latched = false;
 }
 
 void keysRelease(KeyTracker& keys) {

@@ -1,6 +1,10 @@
 // Held state of W, space and Q from what a terminal reports.
 //
-// Exact where the terminal reports releases (kitty keyboard protocol).
+// Exact where the terminal reports releases (kitty keyboard protocol). A
+// terminal delivers events in batches, and a quick tap (or packets merged
+// over SSH) can put a press and its release in one read: a key pressed
+// since the last poll reads down in that poll even when its release came
+// with it, so no tap is lost; keysPolled marks the poll.
 // Otherwise only presses arrive, so holds are timed from them:
 //   - a press of a key that is not repeating reads down for kTapMicros, so
 //     a tap gives one shot whatever the fire interval;
@@ -36,6 +40,7 @@ struct RepeatTiming {
 
 struct HeldKey {
   bool reported = false;  // pressed and not yet released (kitty)
+  bool latched = false;   // pressed since the last poll
   uint8_t phase = 0;      // idle, tapped, candidate, repeating
   int64_t lastPress = 0;
   int64_t downUntil = 0;
@@ -46,7 +51,7 @@ struct HeldKey {
 struct KeyTracker {
   HeldKey keys[keyCount];
   RepeatTiming timing;
-  bool quit = false;     // Ctrl-C arrived as a key
+  int quit = 0;          // Ctrl-C (SIGINT) or Ctrl-\ (SIGQUIT) arrived as a key
   bool suspend = false;  // Ctrl-Z arrived as a key
   bool anyKey = false;   // some key was pressed (the intro waits for this)
 };
@@ -55,10 +60,13 @@ struct KeyTracker {
 void keysByte(KeyTracker& keys, uint8_t byte, int64_t now);
 
 // A kitty key report; modifier and lock bits do not matter, except that
-// Ctrl+C and Ctrl+Z become quit and suspend requests.
+// Ctrl+C, Ctrl+\ and Ctrl+Z become quit and suspend requests.
 void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type);
 
 bool keyDown(const KeyTracker& keys, InputKey key, int64_t now);
+
+// The state of this poll has been read: taps reported so far are spent.
+void keysPolled(KeyTracker& keys);
 
 // Releases every key (focus lost, resume, after the intro); learned timing
 // and pending requests stay.

@@ -2,12 +2,9 @@
 
 namespace {
 
-enum ParserState : uint8_t { ground, escape, csi, ss3, x10Mouse };
+enum ParserState : uint8_t { ground, escape, csi, ss3 };
 
 constexpr uint8_t kEsc = 0x1b;
-// Parameter values beyond this carry no meaning for us; saturating keeps
-// the arithmetic defined for any run of digits.
-constexpr int32_t kParamLimit = 1000000;
 
 bool emitKey(uint8_t byte, InputEvent& event) {
   event = InputEvent{};
@@ -24,7 +21,6 @@ void startSequence(InputParser& parser, ParserState state, int64_t now) {
   parser.length = state == csi ? 2 : 1;
   parser.paramCount = 0;
   parser.subIndex = 0;
-  parser.x10Count = 0;
   for (auto& param : parser.params)
     for (auto& sub : param) sub = -1;
   parser.since = now;
@@ -51,7 +47,10 @@ void parameterByte(InputParser& parser, uint8_t byte) {
   } else if (byte >= '0' && byte <= '9' && p < kMaxParams && parser.subIndex < kMaxSubParams) {
     int32_t& value = parser.params[p][parser.subIndex];
     int32_t digit = byte - '0';
-    value = value < 0 ? digit : (value >= kParamLimit ? kParamLimit : value * 10 + digit);
+    // Checked before multiplying, so no run of digits can overflow.
+    if (value < 0) value = digit;
+    else if (value >= kParamLimit / 10) value = kParamLimit;
+    else value = value * 10 + digit;
   }
 }
 
@@ -118,24 +117,8 @@ bool csiByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& event) 
     parser.state = ground;
     return false;
   }
-  if (byte == 'M' && parser.marker == 0 && parser.paramCount == 0 && parser.intermediate == 0) {
-    parser.state = x10Mouse;  // three raw bytes follow; they must not read as keys
-    return false;
-  }
   parser.state = ground;
   return finishCsi(parser, byte, event);
-}
-
-bool x10Byte(InputParser& parser, uint8_t byte, InputEvent& event) {
-  parser.x10[parser.x10Count++] = byte;
-  if (parser.x10Count < 3) return false;
-  parser.state = ground;
-  event = InputEvent{};
-  event.kind = InputEventKind::mouse;
-  event.a = parser.x10[0] >= 32 ? parser.x10[0] - 32 : 0;
-  event.b = parser.x10[1] >= 32 ? parser.x10[1] - 32 : 0;
-  event.c = parser.x10[2] >= 32 ? parser.x10[2] - 32 : 0;
-  return true;
 }
 
 bool escapeByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& event) {
@@ -175,8 +158,6 @@ bool parserByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& even
       parser.state = ground;
       if (byte >= 0x40 && byte <= 0x7e) return false;
       return groundByte(parser, byte, now, event);
-    case x10Mouse:
-      return x10Byte(parser, byte, event);
     case csi:
       if (byte == kEsc) {
         startSequence(parser, escape, now);

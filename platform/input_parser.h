@@ -4,7 +4,12 @@
 // No I/O and no clock of its own: the caller passes the time of each batch,
 // so partial sequences survive split reads and a lone ESC can be told from
 // the start of a sequence. Grammar after ECMA-48: CSI = ESC [, parameter
-// bytes 0x30-0x3F, intermediates 0x20-0x2F, final 0x40-0x7E.
+// bytes 0x30-0x3F, intermediates 0x20-0x2F, final 0x40-0x7E. The game
+// never asks for X10 mouse reports, so a bare CSI M is an unknown sequence
+// like any other and the bytes after it are keys.
+//
+// Numbers saturate at kParamLimit: every run of digits that long or longer
+// reads as the limit.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +45,7 @@ constexpr int64_t kSequenceStaleMicros = 500000;
 // Longer sequences are consumed to their final byte and ignored.
 constexpr int kSequenceCap = 64;
 
+constexpr int32_t kParamLimit = 1000000;
 constexpr int kMaxParams = 8;
 constexpr int kMaxSubParams = 3;
 
@@ -52,8 +58,6 @@ struct InputParser {
   int paramCount = 0;        // parameters started so far
   int subIndex = 0;          // sub-parameter of the current parameter
   int32_t params[kMaxParams][kMaxSubParams] = {};  // -1 = left empty
-  uint8_t x10[3] = {};       // legacy CSI M Cb Cx Cy report
-  int x10Count = 0;
   int64_t since = 0;         // time of the latest byte of a pending sequence
 };
 

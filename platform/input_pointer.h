@@ -5,6 +5,11 @@
 // baseline; each poll takes the latest position minus the baseline.
 // Clicks, releases and the wheel never move the view.
 //
+// Positions are clamped to the window, and one poll's motion to the
+// window's extent (pointerLimitX/Y units; the parser's number limit while
+// the size is unknown): however many reports arrive, a take never moves
+// more than the pointer could have travelled across the window.
+//
 // A terminal cannot move the pointer back, and stops reporting once it has
 // left the window. So while the latest report puts the pointer in the
 // outermost column or row, the view keeps turning toward that edge at
@@ -37,12 +42,16 @@ struct PointerTracker {
   int32_t edgeY = 0;
   int64_t edgeClock = 0;
   int64_t edgeCarry = 0;  // unit-microseconds short of a whole unit
-  int32_t owedDx = 0;     // motion not yet taken: edge turning, and motion
-  int32_t owedDy = 0;     // made before a baseline was cleared
+  int64_t owedDx = 0;     // motion not yet taken: edge turning, and motion
+  int64_t owedDy = 0;     // made before a baseline was cleared
 };
 
 // True for the reports that can move the view (they need the window size).
 bool pointerIsMotion(const InputEvent& event);
+
+// The largest |dx| and |dy| one take can give.
+int32_t pointerLimitX(const PointerTracker& pointer);
+int32_t pointerLimitY(const PointerTracker& pointer);
 
 // A mouse report read at `now`.
 void pointerReport(PointerTracker& pointer, const InputEvent& event, int64_t now);

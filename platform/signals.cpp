@@ -5,10 +5,14 @@
 #include "platform/input.h"
 
 #include <curses.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <term.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 
@@ -17,14 +21,51 @@ volatile sig_atomic_t suspendSignal = 0;
 
 namespace {
 
+// How long the restore may wait for a terminal that stopped reading (a
+// stalled SSH link, a pane nobody drains) before giving up on it.
+constexpr int kWriteWaitMillis = 100;
+// Enough for the handler itself even when the main stack has overflowed.
+constexpr size_t kAltStackSize = 64 * 1024;
+
 termios savedModes;
 bool haveSavedModes = false;
 char crashRestore[256];
 size_t crashRestoreLength = 0;
+alignas(16) char altStack[kAltStackSize];
 
+// Signals that end the process by default and that nothing else here
+// handles: each gives the terminal back first, then ends the process by
+// the same signal.
+constexpr int kFatalSignals[] = {
+    SIGSEGV, SIGABRT, SIGBUS,  SIGFPE,  SIGILL,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+    SIGTRAP, SIGSYS,  SIGXCPU, SIGXFSZ, SIGPIPE, SIGIO,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
+
+// Async-signal-safe and bounded: waits at most kWriteWaitMillis for room,
+// writes without blocking (the descriptor's flags are put back at once,
+// since the open file is shared with the shell), retries EINTR.
 void writeAll(const char* bytes, size_t length) {
-  while (length > 0) {
+  int flags = fcntl(STDOUT_FILENO, F_GETFL);
+  int waited = 0;
+  while (length > 0 && waited <= kWriteWaitMillis) {
+    pollfd fd{STDOUT_FILENO, POLLOUT, 0};
+    int ready = poll(&fd, 1, 10);
+    if (ready < 0 && errno != EINTR) return;
+    if (ready <= 0) {
+      waited += 10;
+      continue;
+    }
+    if (flags >= 0) fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK);
     ssize_t n = write(STDOUT_FILENO, bytes, length);
+    int error = errno;
+    if (flags >= 0) fcntl(STDOUT_FILENO, F_SETFL, flags);
+    if (n < 0 && (error == EINTR || error == EAGAIN)) continue;
     if (n <= 0) return;
     bytes += n;
     length -= static_cast<size_t>(n);
@@ -34,13 +75,17 @@ void writeAll(const char* bytes, size_t length) {
 void onQuit(int sig) { quitSignal = sig; }
 void onSuspend(int) { suspendSignal = 1; }
 
-// Only async-signal-safe calls: write, tcsetattr, raise.
-void onCrash(int sig) {
+// Only async-signal-safe calls: write, poll, fcntl, tcsetattr, raise.
+void onFatal(int sig) {
+  int savedErrno = errno;
   size_t length = 0;
   const char* modesOff = inputRestoreBytes(&length);
   writeAll(modesOff, length);
   writeAll(crashRestore, crashRestoreLength);
-  if (haveSavedModes) tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedModes);
+  // TCSANOW: the other modes wait for output to drain, which a terminal
+  // that stopped reading never does.
+  if (haveSavedModes) tcsetattr(STDIN_FILENO, TCSANOW, &savedModes);
+  errno = savedErrno;
   raise(sig);  // the handler was reset on entry, so this is the default action
 }
 
@@ -62,15 +107,25 @@ void appendCapability(const char* name) {
   crashRestoreLength += length;
 }
 
+void installAltStack() {
+  stack_t stack;
+  std::memset(&stack, 0, sizeof stack);
+  stack.ss_sp = altStack;
+  stack.ss_size = sizeof altStack;
+  sigaltstack(&stack, nullptr);
+}
+
 }  // namespace
 
 void installSignalHandlers() {
   haveSavedModes = tcgetattr(STDIN_FILENO, &savedModes) == 0;
+  installAltStack();
   // No SA_RESTART: a blocking wait must return so the flags are seen.
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) handle(sig, onQuit, 0);
   handle(SIGTSTP, onSuspend, 0);
-  for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
-    handle(sig, onCrash, SA_RESETHAND | SA_NODEFER);
+  for (int sig : kFatalSignals) handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
+  // Real-time signals end the process by default too.
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++) handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
 }
 
 void prepareCrashRestore() {
@@ -86,6 +141,9 @@ void stopProcess() {
 }
 
 void dieOfSignal(int sig) {
+  // Ctrl-\ is a way to quit, not a request for a core file.
+  rlimit none{0, 0};
+  setrlimit(RLIMIT_CORE, &none);
   handle(sig, SIG_DFL, 0);
   sigset_t set;
   sigemptyset(&set);

@@ -1,10 +1,13 @@
 // Signals and the terminal: every way out leaves a usable shell.
 //
-// Quit signals (SIGINT, SIGTERM, SIGHUP) and Ctrl-Z (SIGTSTP) only set a
-// flag; the frame loop, which runs flat out, looks at the flags after every
-// frame and leaves or suspends cleanly. Crashes (SIGSEGV, SIGABRT, SIGBUS,
-// SIGFPE, SIGILL) write a precomputed reset string, restore the terminal
-// modes and die of the same signal.
+// Quit signals (SIGINT, SIGTERM, SIGHUP) and SIGTSTP only set a flag; the
+// frame loop, which runs flat out, looks at the flags after every frame and
+// leaves or suspends cleanly. Every other signal whose default action ends
+// the process (crashes, SIGQUIT, SIGUSR1/2, SIGALRM, SIGPIPE, SIGXCPU, the
+// real-time signals, ...) writes a precomputed reset string, restores the
+// terminal modes and dies of the same signal. That handler runs on its own
+// stack (a stack overflow still restores), retries interrupted writes and
+// gives up on a terminal that takes no output for 100 ms.
 #pragma once
 
 #include <csignal>
@@ -25,5 +28,6 @@ void prepareCrashRestore();
 void stopProcess();
 
 // Ends the process by the signal that asked it to quit, with the default
-// action, so the parent sees the usual status (128 + n in a shell).
+// action, so the parent sees the usual status (128 + n in a shell). No core
+// file is written (Ctrl-\ ends as killed by SIGQUIT).
 [[noreturn]] void dieOfSignal(int sig);

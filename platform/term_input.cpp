@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/input_clock.h"
+#include "platform/signals.h"
 #include "platform/term_modes.h"
 
 namespace {
@@ -17,6 +19,9 @@ constexpr size_t kReadChunk = 1024;
 // A flood of input must not hold a frame up for ever.
 constexpr int kMaxReadsPerDrain = 16;
 constexpr int32_t kPixelMode = 1016;
+// Report event types and all keys as escape codes (disambiguation, 1, only
+// keeps Ctrl-C a key).
+constexpr int32_t kKittyFlagsNeeded = 2 | 8;
 
 void readWindowSize(TermInput& term) {
   term.sizeRead = true;
@@ -27,6 +32,8 @@ void readWindowSize(TermInput& term) {
 }
 
 void probeReply(TermInput& term, const InputEvent& event) {
+  if (event.kind == InputEventKind::kittyFlags && term.pushed && !term.probing)
+    term.kittyKeys = (event.a & kKittyFlagsNeeded) == kKittyFlagsNeeded;
   if (!term.probing) return;  // a late reply is consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode) term.pixels = event.b >= 1 && event.b <= 3;
@@ -39,7 +46,7 @@ void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
       keysByte(term.keys, static_cast<uint8_t>(event.a), now);
       break;
     case InputEventKind::kittyKey:
-      keysKitty(term.keys, event.a, event.b, event.c);
+      if (term.kittyKeys) keysKitty(term.keys, event.a, event.b, event.c);
       break;
     case InputEventKind::mouse:
       if (!term.mouse) break;
@@ -90,21 +97,35 @@ int waitMillis(const TermInput& term, int64_t now) {
   return -1;
 }
 
+bool flagged(bool withSuspend) { return quitSignal != 0 || (withSuspend && suspendSignal != 0); }
+
 // One blocking wait for input; resize and continue signals wait until it is
-// over. Returns false when another signal interrupted it.
-bool waitOnce(TermInput& term) {
+// over. Returns false when a flag is up or another signal interrupted it.
+// The flagging signals are blocked from the look at the flags until ppoll
+// unblocks them, so one that comes just before the wait still ends it.
+bool waitOnce(TermInput& term, bool withSuspend) {
   if (term.inFd < 0) {
     term.hangup = true;  // nothing to wait on
     return true;
   }
-  sigset_t mask;
-  pthread_sigmask(SIG_BLOCK, nullptr, &mask);
-  sigaddset(&mask, SIGWINCH);
-  sigaddset(&mask, SIGCONT);
+  sigset_t flagging, mask;
+  sigemptyset(&flagging);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGTSTP}) sigaddset(&flagging, sig);
+  pthread_sigmask(SIG_BLOCK, &flagging, &mask);
+  if (flagged(withSuspend)) {
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+    return false;
+  }
+  sigset_t during = mask;
+  sigaddset(&during, SIGWINCH);
+  sigaddset(&during, SIGCONT);
   int millis = waitMillis(term, inputClockMicros());
   timespec timeout{millis / 1000, static_cast<long>(millis % 1000) * 1000000};
   pollfd fd{term.inFd, POLLIN, 0};
-  int ready = ppoll(&fd, 1, millis < 0 ? nullptr : &timeout, &mask);
+  int ready = ppoll(&fd, 1, millis < 0 ? nullptr : &timeout, &during);
+  int saved = errno;
+  pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+  errno = saved;
   int64_t now = inputClockMicros();
   if (ready < 0) {
     if (errno == EINTR) return false;
@@ -139,10 +160,11 @@ void termEvaluate(TermInput& term, int64_t now, InputState& state) {
   state.w = keyDown(term.keys, keyW, now);
   state.space = keyDown(term.keys, keySpace, now);
   state.q = keyDown(term.keys, keyQ, now);
+  keysPolled(term.keys);
   state.quit = term.keys.quit;
   state.suspend = term.keys.suspend;
   state.hangup = term.hangup;
-  term.keys.quit = false;
+  term.keys.quit = 0;
   term.keys.suspend = false;
   term.keys.anyKey = false;  // the intro waits for keys typed after the probe, not during play
   pointerTake(term.pointer, state.dx, state.dy);
@@ -175,8 +197,9 @@ void termProbeEnd(TermInput& term) {
 
 void termProbe(TermInput& term) {
   termProbeBegin(term, inputClockMicros());
+  // A suspend request waits for the intro; a quit request ends the probe.
   while (!termProbeOver(term, inputClockMicros())) {
-    if (!waitOnce(term)) continue;  // a signal: its flag is looked at after start-up
+    if (!waitOnce(term, false) && quitSignal) break;
   }
   termProbeEnd(term);
 }
@@ -186,6 +209,7 @@ void termEnable(TermInput& term) {
   termModesOn(term.outFd, term.pixels, term.kitty);
   term.modesOn = true;
   term.pushed = term.kitty;
+  term.kittyKeys = false;  // until the terminal confirms the push
 }
 
 void termDisable(TermInput& term) {
@@ -193,12 +217,13 @@ void termDisable(TermInput& term) {
   termModesOff(term.outFd, term.pushed);
   term.modesOn = false;
   term.pushed = false;
+  term.kittyKeys = false;
 }
 
 bool termWaitKey(TermInput& term) {
   while (!term.keys.anyKey) {
     if (term.hangup) return false;
-    if (!waitOnce(term)) return false;
+    if (!waitOnce(term, true)) return false;
   }
   term.keys.anyKey = false;
   termForget(term);

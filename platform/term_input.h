@@ -30,6 +30,10 @@ struct TermInput {
   bool pixels = false;     // the terminal can report the pointer in pixels
   bool modesOn = false;
   bool pushed = false;     // kitty flags pushed: a pop is owed
+  // The terminal confirmed the pushed flags (its reply to the query that
+  // follows the push). Kitty key reports count only from then on: one
+  // pasted CSI 32 u must not mean fire until a release that never comes.
+  bool kittyKeys = false;
   bool hangup = false;
   bool sizeRead = false;   // window size already read for this batch
 };
@@ -52,14 +56,17 @@ void termProbeBegin(TermInput& term, int64_t now);
 bool termProbeOver(const TermInput& term, int64_t now);
 void termProbeEnd(TermInput& term);
 
-// Writes the burst and reads replies until DA1 or the deadline.
+// Writes the burst and reads replies until DA1 or the deadline, or until a
+// quit signal arrives (its flag is set; the caller looks at it).
 void termProbe(TermInput& term);
 
 void termEnable(TermInput& term);
 void termDisable(TermInput& term);
 
-// Blocks until a key arrives; false on hangup or when a signal (other than
-// SIGWINCH or SIGCONT, which wait) interrupts. Forgets the key.
+// Blocks until a key arrives; false on hangup, when a quit or suspend flag
+// is set, or when a signal (other than SIGWINCH or SIGCONT, which wait)
+// interrupts. A flag set just before the wait is seen too: the flagging
+// signals stay blocked between the look and the wait. Forgets the key.
 bool termWaitKey(TermInput& term);
 
 // Releases keys and clears the pointer baseline (resume, pin).

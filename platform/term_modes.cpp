@@ -17,7 +17,8 @@ constexpr size_t kRestoreLength = kModesOffLength + sizeof(SERIFALL_KITTY_POP) -
 constexpr char kMouseOn[] = "\x1b[?1003h\x1b[?1006h";
 constexpr char kPixelsOn[] = "\x1b[?1016h";
 constexpr char kFocusOn[] = "\x1b[?1004h";
-constexpr char kKittyPush[] = "\x1b[>11u";
+// The query after the push asks whether the terminal took the flags.
+constexpr char kKittyPush[] = "\x1b[>11u\x1b[?u";
 
 void writeText(int fd, const char* text) { termWrite(fd, text, std::strlen(text)); }
 

@@ -20,7 +20,7 @@ extern volatile sig_atomic_t termRestoreLength;
 void termWrite(int fd, const char* bytes, size_t length);
 
 // Any-motion SGR mouse reports (in pixels when `pixels`), focus reports,
-// and kitty flags 1|2|8 pushed when `pushKitty`.
+// and kitty flags 1|2|8 pushed (and queried again) when `pushKitty`.
 void termModesOn(int fd, bool pixels, bool pushKitty);
 
 // Turns all of the above off; pops the kitty flags only when `pop`.

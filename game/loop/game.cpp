@@ -14,6 +14,10 @@
 
 namespace {
 
+// The terminal went away without a hangup signal (end of file, EIO): not a
+// normal end, which keeps 0 for Q.
+constexpr int kLostTerminalStatus = 3;
+
 // Hands the terminal back as it was, stops, and takes it again on resume.
 // Time spent stopped is not game time.
 void suspendGame() {
@@ -61,10 +65,11 @@ int runGame() {
   setUpColours();
   prepareCrashRestore();
   inputOpen(0, 1);
-  if (waitForKey()) playUntilQuit();
+  if (!quitSignal && waitForKey()) playUntilQuit();
+  bool lost = inputLost();
   inputClose();
   consoleClose();
   if (quitSignal) dieOfSignal(quitSignal);
-  if (frameInput.quit) dieOfSignal(SIGINT);
-  return 0;
+  if (frameInput.quit) dieOfSignal(frameInput.quit);
+  return lost ? kLostTerminalStatus : 0;
 }

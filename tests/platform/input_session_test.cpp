@@ -53,12 +53,12 @@ class InputSession : public testing::Test {
 }  // namespace
 
 TEST_F(InputSession, KittyTerminalModesOnAndOff) {
-  const std::string modesOn = "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u";
+  const std::string modesOn = "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u\x1b[?u";
   type("\x1b[?11u\x1b[?1016;1$y\x1b[?62c");
   inputOpen(in[0], out[1]);
   EXPECT_STREQ(inputBackendName(), "terminal (kitty keys, pixel pointer)");
   EXPECT_EQ(written(), kProbe + modesOn + "|" + kModesOff + kPop);
-  type("\x1b[119u");
+  type("\x1b[?11u\x1b[119u");  // the push confirmed, then a key
   EXPECT_TRUE(poll().w);
 
   inputPause();

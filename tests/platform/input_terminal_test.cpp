@@ -1,6 +1,7 @@
 // The terminal backend driven with bytes and a fake clock in milliseconds.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,10 +13,17 @@ namespace {
 
 struct Feeder {
   TermInput term;
-  explicit Feeder(WindowSize window = {200, 100, 0, 0}, bool pixels = false, bool mouse = true) {
+  // `agreed`: the terminal's reply to the kitty flags pushed at start, or
+  // null when nothing was pushed.
+  explicit Feeder(WindowSize window = {200, 100, 0, 0}, bool pixels = false, bool mouse = true,
+                  const char* agreed = "\x1b[?11u") {
     termStart(term, -1, -1, mouse);
     term.pointer.window = window;
     term.pointer.pixels = pixels;
+    if (agreed == nullptr) return;
+    term.kitty = true;
+    termEnable(term);
+    put(agreed, 0);
   }
   void put(const std::string& bytes, int64_t ms) {
     termFeed(term, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), ms * 1000);
@@ -27,11 +35,13 @@ struct Feeder {
     termEvaluate(term, ms * 1000, state);
     return state;
   }
-  // What the game sees: "w", "s", "q" for keys down, "C"/"Z" for Ctrl-C/Ctrl-Z, "(dx,dy)" for motion.
+  // What the game sees: "w", "s", "q" for keys down, "C", "\\", "Z" for Ctrl-C, Ctrl-\\, Ctrl-Z,
+  // "(dx,dy)" for motion.
   std::string seen(const std::string& bytes, int64_t ms) {
     InputState s = feed(bytes, ms);
     std::string motion = s.dx || s.dy ? "(" + std::to_string(s.dx) + "," + std::to_string(s.dy) + ")" : "";
-    return std::string(s.w ? "w" : "") + (s.space ? "s" : "") + (s.q ? "q" : "") + (s.quit ? "C" : "") +
+    return std::string(s.w ? "w" : "") + (s.space ? "s" : "") + (s.q ? "q" : "") + (s.quit == SIGINT ? "C" : "") +
+           (s.quit == SIGQUIT ? "\\" : "") +
            (s.suspend ? "Z" : "") + motion;
   }
 };
@@ -41,6 +51,7 @@ struct Case {
   std::vector<std::tuple<int64_t, std::string, std::string>> steps;  // at ms, bytes -> seen
   WindowSize window = {200, 100, 0, 0};
   bool pixels = false, mouse = true;
+  const char* agreed = "\x1b[?11u";
 };
 
 }  // namespace
@@ -53,8 +64,16 @@ TEST(TermInput, WhatTheGameSees) {
         {5001, "\x1b[119;66:2u", "wsq"}, {5002, "\x1b[119;66:3u\x1b[32;2:3u", "q"}, {5003, "\x1b[113;1:3u", ""}}},
       {"Ctrl-C and Ctrl-Z as keys, handed out once",
        {{0, "\x1b[99;5u", "C"}, {1, "", ""}, {2, "\x1b[99;133u", "C"}, {3, "\x1b[122;5u", "Z"}, {4, "\x1a", "Z"},
-        {5, "\x1b[99;5:3u\x1b[99u\x1b[99;4u", ""}, {6, "\x1b[11\x03" "9u", "wC"}, {7, "\x03", "wC"}}},
-      {"kitty tap inside one poll", {{0, "\x1b[32u\x1b[32;1:3u", ""}}},
+        {5, "\x1b[99;5:3u\x1b[99u\x1b[99;4u", ""}, {6, "\x1b[11\x03" "9u", "wC"}, {7, "\x03", "wC"},
+        {8, "\x1c", "w\\"}, {9, "\x1b[92;5u", "w\\"}, {10, "\x13\x11", "w"}}},  // Ctrl-\, Ctrl-S/Q plain
+      {"kitty taps inside one poll read down in it, and only in it",
+       {{0, "\x1b[32u\x1b[32;1:3u", "s"}, {1, "", ""},
+        {2, "\x1b[119u\x1b[119;1:3u\x1b[113u\x1b[113;1:3u", "wq"}, {3, "", ""},
+        {4, "\x1b[119u", "w"}, {5, "\x1b[119;1:3u\x1b[119u\x1b[119;1:3u", "w"}, {6, "", ""},
+        {7, "w\x1b[119;1:3u", "w"}, {8, "", ""}}},  // a release also ends a timed hold
+      {"kitty reports before the terminal agreed to the push are not obeyed",
+       {{0, "\x1b[32u", ""}, {1, "\x1b[?11u\x1b[119u", ""}, {60, "", ""}}, {}, false, true, nullptr},
+      {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, {}, false, true, "\x1b[?1u"},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"a tap is one shot", {{0, "w", "w"}, {59, "", "w"}, {60, "", ""}}},
       {"shifted, Alt", {{0, "W\x1b Q", "wsq"}, {60, "", ""}, {100, "\x1bw", "w"}}},
@@ -77,7 +96,15 @@ TEST(TermInput, WhatTheGameSees) {
        {{0, "\x1b[<35;100;50M", ""}, {10, "\x1b[<35;103;48M\x1b[<35;110;45M", "(10,-5)"},
         {20, "\x1b[<32;112;45M\x1b[<51;113;46M", "(3,1)"},  // drag, modifiers
         {40, "\x1b[<64;120;45M\x1b[<65;121;45M\x1b[<0;130;45M\x1b[<0;131;45m", ""}}},
-      {"X10 reports: motion, no keys", {{0, "\x1b[MCwq", ""}, {10, "\x1b[MCzt", "(3,3)"}}},
+      {"a stray CSI M is no X10 report: the bytes after it are keys", {{0, "\x1b[Mwq ", "wsq"}}},
+      {"urxvt: any-motion reports without the motion bit",
+       {{0, "\x1b[<31;10;10M", ""}, {10, "\x1b[<31;15;12M", "(5,2)"}, {20, "\x1b[<3;16;12M\x1b[<35;17;12M", "(2,0)"},
+        {30, "\x1b[<3;30;12m\x1b[<67;40;12M\x1b[<1;50;12M", ""}}},  // release, wheel, click
+      {"positions clamped to the window", {{0, "\x1b[<35;100;50M", ""}, {10, "\x1b[<35;99999;0M", "(100,-49)"}}},
+      {"numbers saturate for good: 7 digits and 8 read alike",
+       {{0, "\x1b[<35;1;1M", ""}, {10, "\x1b[<35;99999999;1M", "(999999,0)"}, {20, "\x1b[<35;9999999;1M", ""},
+        {30, "\x1b[<35;1000000;1M", ""}, {40, "\x1b[<35;999999;1M", "(-1,0)"}},
+       {80, 25, 0, 0}, true},
       {"X11 has the pointer", {{0, "\x1b[<35;10;10M", ""}, {10, "\x1b[<35;20;10M", ""}}, {}, false, false},
       {"leave: stops edge turning, the next report is a new baseline",
        {{0, "\x1b[<35;200;50M", ""}, {250, "\x1b[<35;199;50M\x1b[<288;5;5M", "(9,0)"},
@@ -97,8 +124,29 @@ TEST(TermInput, WhatTheGameSees) {
       {"pixels, size unknown", {{0, "\x1b[<35;80;25M", ""}, {1000, "", ""}}, {80, 25, 0, 0}, true},
   };
   for (const Case& c : cases) {
-    Feeder t(c.window, c.pixels, c.mouse);
+    Feeder t(c.window, c.pixels, c.mouse, c.agreed);
     for (const auto& [ms, bytes, seen] : c.steps) EXPECT_EQ(t.seen(bytes, ms), seen) << c.name << " at " << ms;
+  }
+}
+
+// Baselines cleared between reports carry the motion made so far over to
+// the next take; a flood of them (one 8 kB read) must neither overflow nor
+// give more motion than the window allows.
+TEST(TermInput, MotionFloodStaysWithinTheWindow) {
+  std::string flood;
+  for (int i = 0; i < 300; i++) flood += "\x1b[<35;1;1M\x1b[<35;9999999;9999999M\x1b[I";
+  const std::vector<std::tuple<WindowSize, bool, int32_t, int32_t>> cases = {  // window, pixels -> dx, dy
+      {{200, 100, 0, 0}, false, 200, 100},
+      {{80, 25, 640, 400}, true, 640, 400},
+      {{80, 25, 0, 0}, true, 1000000, 1000000},  // pixel size unknown: the number limit
+  };
+  for (const auto& [window, pixels, dx, dy] : cases) {
+    Feeder t(window, pixels);
+    InputState s = t.feed(flood, 0);
+    EXPECT_EQ(s.dx, dx) << window.cols;
+    EXPECT_EQ(s.dy, dy) << window.cols;
+    s = t.feed(flood + "\x1b[<288;1;1M" + flood, 10);
+    EXPECT_EQ(s.dx, dx) << window.cols;
   }
 }
 
@@ -121,7 +169,7 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
       {"w\x1b[?1;2c", false, false, "w"},  // a key typed before the reply is delivered
   };
   for (const auto& [replies, kitty, pixels, keys] : cases) {
-    Feeder t;
+    Feeder t({}, false, true, nullptr);
     termProbeBegin(t.term, 0);
     t.put(replies, 10);
     EXPECT_TRUE(termProbeOver(t.term, 10000)) << testing::PrintToString(replies);
@@ -132,7 +180,7 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
     EXPECT_EQ(t.seen("", 20), keys) << testing::PrintToString(replies);
   }
 
-  Feeder silent;
+  Feeder silent({}, false, true, nullptr);
   termProbeBegin(silent.term, 0);
   EXPECT_FALSE(termProbeOver(silent.term, 999999));
   EXPECT_TRUE(termProbeOver(silent.term, 1000000));

@@ -1,0 +1,106 @@
+// Every signal that ends the game gives the terminal back first, even when
+// the stack has overflowed or the terminal has stopped taking output.
+#include <gtest/gtest.h>
+
+#include <curses.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <term.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/signals.h"
+
+namespace {
+
+const std::string kLeaveAlternateScreen = "\x1b[?1049l";
+
+volatile int depthLimit = 1 << 30;
+
+// Deep enough to overflow any stack; the volatile keeps the frames.
+int overflow(int n) {
+  volatile char frame[4096];
+  frame[0] = static_cast<char>(n);
+  if (n >= depthLimit) return frame[0];
+  return overflow(n + 1) + frame[0];
+}
+
+enum class Way { raise, overflowStack };
+
+struct Ending {
+  int sig;
+  Way way;
+  bool stalled;  // the terminal takes no output at all
+};
+
+// Runs a child whose "terminal" output is the pipe; returns how it ended
+// and what it wrote.
+std::string runChild(const Ending& e, int* status) {
+  int out[2];
+  if (pipe(out) != 0) return "no pipe";
+  if (e.stalled) {  // fill the pipe until a write would block
+    fcntl(out[1], F_SETFL, O_NONBLOCK);
+    std::string junk(4096, 'j');
+    while (write(out[1], junk.data(), junk.size()) > 0) {
+    }
+    fcntl(out[1], F_SETFL, 0);
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    dup2(out[1], STDOUT_FILENO);
+    int error = 0;
+    setupterm("xterm-256color", STDOUT_FILENO, &error);
+    installSignalHandlers();
+    prepareCrashRestore();
+    if (e.way == Way::overflowStack) overflow(0);
+    raise(e.sig);
+    _exit(99);
+  }
+  close(out[1]);
+  std::string written;
+  if (!e.stalled) {
+    char buffer[512];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) written.append(buffer, static_cast<size_t>(n));
+  }
+  // A hang is the fault caught here; the limit is far beyond any real wait.
+  for (int i = 0; i < 2000 && waitpid(pid, status, WNOHANG) == 0; i++) {
+    timespec pause{0, 10000000};
+    nanosleep(&pause, nullptr);
+  }
+  if (waitpid(pid, status, WNOHANG) == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, status, 0);
+    written += "(hung)";
+  }
+  close(out[0]);
+  return written;
+}
+
+}  // namespace
+
+TEST(Signals, EveryTerminatingSignalRestoresThenDiesOfIt) {
+  std::vector<Ending> endings = {
+      {SIGSEGV, Way::overflowStack, false}, {SIGQUIT, Way::raise, false}, {SIGUSR1, Way::raise, false},
+      {SIGUSR2, Way::raise, false},         {SIGALRM, Way::raise, false}, {SIGVTALRM, Way::raise, false},
+      {SIGPROF, Way::raise, false},         {SIGTRAP, Way::raise, false}, {SIGSYS, Way::raise, false},
+      {SIGXCPU, Way::raise, false},         {SIGXFSZ, Way::raise, false}, {SIGPIPE, Way::raise, false},
+      {SIGIO, Way::raise, false},           {SIGPWR, Way::raise, false},  {SIGRTMIN, Way::raise, false},
+      {SIGRTMAX, Way::raise, false},        {SIGABRT, Way::raise, true},  {SIGUSR1, Way::raise, true},
+  };
+  for (const Ending& e : endings) {
+    int status = 0;
+    std::string written = runChild(e, &status);
+    std::string name = std::to_string(e.sig) + (e.stalled ? " stalled" : "");
+    ASSERT_TRUE(WIFSIGNALED(status)) << name << " status " << status << " " << written;
+    EXPECT_EQ(WTERMSIG(status), e.sig) << name;
+    if (e.stalled) EXPECT_EQ(written, "") << name;
+    else EXPECT_NE(written.find(kLeaveAlternateScreen), std::string::npos) << name << " wrote " << written;
+  }
+}
