@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/loop/state.h"
+#include "platform/output.h"
 
 std::string consoleProblem() {
   if (!isatty(STDIN_FILENO)) return "serifall: standard input is not a terminal";
@@ -29,7 +30,7 @@ std::string consoleProblem() {
 }
 
 void consoleOpen() {
-  initscr();
+  if (!outputStart(STDOUT_FILENO, std::getenv("TERM"))) initscr();
   screenRows = getmaxy(stdscr);
   screenCols = getmaxx(stdscr);
   curs_set(0);
@@ -49,15 +50,22 @@ void consoleShowLines(std::initializer_list<const char*> texts) {
       if (row < screenRows && col < screenCols) mvaddch(row, col, static_cast<unsigned char>(text[col]));
     ++row;
   }
-  refresh();
+  outputShow(1000);
 }
 
 void consoleClose() {
   curs_set(1);
   endwin();
+  outputStop();
 }
 
-void consoleSuspend() { endwin(); }
+void consoleSuspend() {
+  endwin();
+  outputStop();
+}
 
 // Refreshing after endwin takes the terminal back and repaints it whole.
-void consoleResume() { refresh(); }
+void consoleResume() {
+  outputResume();
+  outputShow(1000);
+}

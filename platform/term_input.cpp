@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/input_clock.h"
+#include "platform/output.h"
 #include "platform/term_modes.h"
 
 namespace {
@@ -17,6 +18,7 @@ constexpr size_t kReadChunk = 1024;
 // A flood of input must not hold a frame up for ever.
 constexpr int kMaxReadsPerDrain = 16;
 constexpr int32_t kPixelMode = 1016;
+constexpr int32_t kSyncMode = 2026;
 
 void readWindowSize(TermInput& term) {
   term.sizeRead = true;
@@ -30,6 +32,7 @@ void probeReply(TermInput& term, const InputEvent& event) {
   if (!term.probing) return;  // a late reply is consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode) term.pixels = event.b >= 1 && event.b <= 3;
+  if (event.kind == InputEventKind::modeReport && event.a == kSyncMode) outputSynchronized = event.b >= 1 && event.b <= 3;
   if (event.kind == InputEventKind::deviceAttributes) term.probeDone = true;
 }
 

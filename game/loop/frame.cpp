@@ -13,6 +13,7 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
+#include "platform/output.h"
 
 Tessor::Base::Timer frameTimer;
 float frameTime = 0.0f;
@@ -76,7 +77,7 @@ void drawWorld() {
   updatePowerUp(frameTime);
   selectPair(1);
   drawOverlay();
-  refresh();
+  outputFrame();
 }
 
 }  // namespace
