@@ -1,23 +1,27 @@
-// A terminal for the benchmark: real ncurses output into a pipe that the
-// benchmark drains after every frame, counting what a terminal would get.
+// A terminal for the benchmark: the game's output module writes real curses
+// output into a pseudo-terminal, and a reader thread on its other side takes
+// the bytes as a terminal would, as fast as it can or at a set rate (a slow
+// link), or not at all for a while (a terminal that stopped reading).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <cstdio>
-
-#include <curses.h>
+#include <thread>
 
 struct CountedTerminal {
-  SCREEN* screen = nullptr;
-  FILE* out = nullptr;
-  FILE* in = nullptr;
-  int readFd = -1;
-  uint64_t bytes = 0;
+  int master = -1;
+  int slave = -1;
+  std::thread reader;
+  std::atomic<bool> done{false};
+  std::atomic<bool> paused{false};
+  std::atomic<double> bytesPerSecond{0};  // 0: as fast as it can
+  std::atomic<uint64_t> bytes{0};         // read so far
+  // The reader notes when it has read up to `watchFor` bytes.
+  std::atomic<uint64_t> watchFor{0};
+  std::atomic<int64_t> watchSeenMicros{0};
 };
 
-// Opens rows x cols; with toNull the output goes to /dev/null uncounted
-// (for callgrind and strace runs, where draining would add its own cost).
-bool openCountedTerminal(CountedTerminal& t, int rows, int cols, bool toNull);
-// Reads what the last frame wrote; returns that many bytes.
-uint64_t drainTerminal(CountedTerminal& t);
+// Opens rows x cols and starts curses on it through the output module.
+bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond);
 void closeCountedTerminal(CountedTerminal& t);
+int64_t benchMicros();

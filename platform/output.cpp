@@ -36,6 +36,7 @@ int writeFd = -1;  // the terminal again, opened non-blocking for writes
 bool ownWriteFd = false;
 int pipeRead = -1;
 FILE* cursesOut = nullptr;
+SCREEN* cursesScreen = nullptr;
 termios shellModes;
 bool haveShellModes = false;
 OutputPace pace;
@@ -48,7 +49,10 @@ void collect() {
   char chunk[65536];
   for (;;) {
     ssize_t n = read(pipeRead, chunk, sizeof chunk);
-    if (n > 0) pending.insert(pending.end(), chunk, chunk + n);
+    if (n > 0) {
+      pending.insert(pending.end(), chunk, chunk + n);
+      outputCounts.made += static_cast<uint64_t>(n);
+    }
     if (n < static_cast<ssize_t>(sizeof chunk) && !(n < 0 && errno == EINTR)) return;
   }
 }
@@ -127,7 +131,10 @@ void makePicture() {
     pending.resize(before);  // nothing differed: nothing to bracket
     return;
   }
-  if (outputSynchronized) pending.insert(pending.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
+  if (outputSynchronized) {
+    pending.insert(pending.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
+    outputCounts.made += 2 * (sizeof kSyncEnd - 1);
+  }
   ++outputCounts.pictures;
   paceSent(pace, inputClockMicros());
 }
@@ -193,6 +200,7 @@ bool outputStart(int fd, const char* termType) {
     return false;
   }
   set_term(screen);
+  cursesScreen = screen;
   ttyFd = fd;
   writeFd = openWriteFd(fd);
   pipeRead = fds[0];
@@ -252,6 +260,20 @@ void outputStop() {
 
 void outputResume() {
   if (started) setPlayModes();
+}
+
+void outputRelease() {
+  if (!started) return;
+  started = false;
+  dropPending();
+  delscreen(cursesScreen);
+  close(pipeRead);
+  std::fclose(cursesOut);
+  if (ownWriteFd) close(writeFd);
+  pipeRead = writeFd = ttyFd = -1;
+  cursesOut = nullptr;
+  cursesScreen = nullptr;
+  signal(SIGWINCH, SIG_DFL);
 }
 
 void outputWriteWithin(int fd, const char* bytes, size_t length, int millis) {

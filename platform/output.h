@@ -21,6 +21,7 @@ struct OutputCounts {
   uint64_t bytes = 0;             // taken by the terminal
   uint64_t writes = 0;            // write calls that took bytes
   uint64_t pictures = 0;          // pictures made
+  uint64_t made = 0;              // bytes of every picture made, sent or not
   int64_t longestWaitMicros = 0;  // longest one frame spent writing
 };
 extern OutputCounts outputCounts;
@@ -40,6 +41,10 @@ void outputShow(int millis);
 // terminal's modes are put back. outputResume sets them again for play.
 void outputStop();
 void outputResume();
+
+// Closes what outputStart opened, after endwin and outputStop (the
+// benchmark starts one terminal per scene).
+void outputRelease();
 
 // Writes bytes to fd within `millis`, after any picture bytes still waiting,
 // so that they never land inside a picture's escape sequence. What the
