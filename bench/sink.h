@@ -6,6 +6,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+
+#include <curses.h>
 #include <thread>
 
 struct CountedTerminal {
@@ -19,9 +22,18 @@ struct CountedTerminal {
   // The reader notes when it has read up to `watchFor` bytes.
   std::atomic<uint64_t> watchFor{0};
   std::atomic<int64_t> watchSeenMicros{0};
+  bool paced = true;
+  FILE* direct = nullptr;  // unpaced: curses writes straight to the terminal
+  SCREEN* screen = nullptr;
+  uint64_t wchar0 = 0;
 };
 
-// Opens rows x cols and starts curses on it through the output module.
-bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond);
+// Opens rows x cols and starts curses on it: paced through the output
+// module, unpaced straight on the terminal with a plain refresh per frame.
+bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond, bool paced);
+// Bytes put into the terminal's stream since it was opened, and write calls
+// so far (the unpaced ones are counted by the kernel).
+uint64_t streamBytes(const CountedTerminal& t);
+uint64_t writeCalls(const CountedTerminal& t);
 void closeCountedTerminal(CountedTerminal& t);
 int64_t benchMicros();
