@@ -109,6 +109,7 @@ struct Result {
   double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond;
   double longestWaitUs, latencyMedianMs, latencyP99Ms;
   size_t effects, latencySamples;
+  uint64_t blockedFrames;
   double beforeFps, stalledFps, quitMs;  // the stalled scene only
 };
 
@@ -145,7 +146,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
     std::fprintf(stderr, "serifall_bench: cannot open a terminal\n");
     std::exit(1);
   }
-  outputPaced = paced;
+  outputCountSwitches = paced;
   screenRows = scene.rows;
   screenCols = scene.cols;
   resetGame(20261206);
@@ -233,6 +234,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   // Unpaced, the wait is inside refresh and not told apart from the frame.
   r.longestWaitUs = paced ? static_cast<double>(outputCounts.longestWaitMicros) : r.worstUs;
   r.latencySamples = latencyMs.size();
+  r.blockedFrames = outputCounts.blockedFrames;
   r.latencyMedianMs = percentile(latencyMs, 50);
   r.latencyP99Ms = percentile(latencyMs, 99);
   r.stalledFps = framesInStall / (kQuitAt - 1.0);
@@ -240,7 +242,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   r.quitMs = quitMs;
   frameBlank = [] { return erase(); };
   following = false;
-  outputPaced = true;
+  outputCountSwitches = false;
   Tessor::Base::QueryCounter = Tessor::Base::MonotonicCounter;
   closeCountedTerminal(terminal);
   resetGame(1);
@@ -346,8 +348,8 @@ int main(int argc, char** argv) {
   // A slow link: W held while the terminal takes 20 kB/s, beside a fast one.
   const Scene held = {"W held", 25, 80, 8.0, aimAtFormation, true, false, false};
   if (!only || std::strstr("slow link", only)) {
-    std::printf("\n%-22s %9s %9s %10s %14s %11s %11s %8s\n", "slow link (W held)", "frames/s", "p99 us", "worst us",
-                "longest wait us", "turn med ms", "turn p99 ms", "samples");
+    std::printf("\n%-22s %9s %9s %10s %14s %7s %11s %11s %8s\n", "slow link (W held)", "frames/s", "p99 us",
+                "worst us", "longest wait us", "slept", "turn med ms", "turn p99 ms", "samples");
     struct Run {
       const char* name;
       bool paced;
@@ -359,8 +361,9 @@ int main(int argc, char** argv) {
       link.bytesPerSecond = run.rate;
       link.turns = true;
       Result r = runScene(held, run.paced, link, nullptr);
-      std::printf("%-22s %9.0f %9.0f %10.0f %14.0f %11.1f %11.1f %8zu\n", run.name, r.fps, r.p99Us, r.worstUs,
-                  r.longestWaitUs, r.latencyMedianMs, r.latencyP99Ms, r.latencySamples);
+      std::printf("%-22s %9.0f %9.0f %10.0f %14.0f %7s %11.1f %11.1f %8zu\n", run.name, r.fps, r.p99Us, r.worstUs,
+                  r.longestWaitUs, run.paced ? std::to_string(r.blockedFrames).c_str() : "-", r.latencyMedianMs,
+                  r.latencyP99Ms, r.latencySamples);
       std::fflush(stdout);
     }
   }

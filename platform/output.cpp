@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,7 +20,7 @@
 #include "platform/output_pace.h"
 
 bool outputSynchronized = false;
-bool outputPaced = true;
+bool outputCountSwitches = false;
 OutputCounts outputCounts;
 
 namespace {
@@ -67,19 +68,24 @@ void dropPending() {
 // Writes what the terminal takes at once. A terminal that is gone takes
 // nothing ever again; its bytes are dropped (the input side notices it).
 void pushSome() {
+  uint64_t took = 0;
+  bool full = false;
   while (hasPending()) {
     ssize_t n = write(writeFd, pending.data() + pendingAt, pending.size() - pendingAt);
     if (n > 0) {
       pendingAt += static_cast<size_t>(n);
-      outputCounts.bytes += static_cast<uint64_t>(n);
+      took += static_cast<uint64_t>(n);
       ++outputCounts.writes;
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-    dropPending();
+    full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (!full) dropPending();
+    break;
   }
-  dropPending();
+  if (!hasPending()) dropPending();
+  outputCounts.bytes += took;
+  paceTook(pace, inputClockMicros(), took, full);
 }
 
 bool waitWritable(int fd, int millis) {
@@ -136,12 +142,15 @@ void makePicture() {
     outputCounts.made += 2 * (sizeof kSyncEnd - 1);
   }
   ++outputCounts.pictures;
-  paceSent(pace, inputClockMicros());
+  paceSent(pace, inputClockMicros(), pending.size() - before);
 }
 
-void noteWait(int64_t since) {
-  int64_t waited = inputClockMicros() - since;
-  if (waited > outputCounts.longestWaitMicros) outputCounts.longestWaitMicros = waited;
+// A thread that had to sleep in a call made a voluntary switch: the proof
+// that output waited on the terminal, apart from being preempted.
+long voluntarySwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw;
 }
 
 void setPlayModes() {
@@ -219,22 +228,21 @@ void outputFrame() {
     return;
   }
   wnoutrefresh(stdscr);
-  if (!outputPaced) {
-    int64_t t0 = inputClockMicros();
-    makePicture();
-    pushWithin(-1);
-    noteWait(t0);
-    return;
-  }
   if (resized) followSize();  // a shrunk screen may not change, yet must grow back
   bool changed = is_wintouched(newscr);
   if (!changed && !hasPending()) return;  // the common quiet frame: no clock, no call
   int64_t now = inputClockMicros();
+  long switches = outputCountSwitches ? voluntarySwitches() : 0;
   PaceStep step = paceStep(pace, now, changed, hasPending(), writableNow);
-  if (step == PaceStep::nothing) return;
-  if (step == PaceStep::send) makePicture();
-  pushSome();
-  noteWait(now);
+  int64_t waited = inputClockMicros() - now;
+  if (step != PaceStep::nothing) {
+    if (step == PaceStep::send) makePicture();
+    int64_t t0 = inputClockMicros();
+    pushSome();
+    waited += inputClockMicros() - t0;
+  }
+  if (waited > outputCounts.longestWaitMicros) outputCounts.longestWaitMicros = waited;
+  if (outputCountSwitches && voluntarySwitches() != switches) ++outputCounts.blockedFrames;
 }
 
 void outputShow(int millis) {

@@ -12,17 +12,17 @@
 // so the terminal never shows half of one.
 extern bool outputSynchronized;
 
-// When false, every frame's picture is sent at once and the frame waits
-// until the terminal has taken it, as a plain refresh would. The benchmark
-// compares the two.
-extern bool outputPaced;
+// Counts frames whose output had to sleep (two extra calls per sending
+// frame, so only the benchmark turns it on).
+extern bool outputCountSwitches;
 
 struct OutputCounts {
   uint64_t bytes = 0;             // taken by the terminal
   uint64_t writes = 0;            // write calls that took bytes
   uint64_t pictures = 0;          // pictures made
   uint64_t made = 0;              // bytes of every picture made, sent or not
-  int64_t longestWaitMicros = 0;  // longest one frame spent writing
+  int64_t longestWaitMicros = 0;  // longest one frame spent in output calls
+  uint64_t blockedFrames = 0;     // frames whose output slept (see below)
 };
 extern OutputCounts outputCounts;
 

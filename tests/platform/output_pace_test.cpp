@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -104,7 +105,7 @@ Outcome play(const Scenario& run) {
       if (!terminalTakes) ++out.sendsWhileFull;
       if (lastSendTime >= 0 && now - lastSendTime < pace.intervalMicros) ++out.sendsInsideInterval;
       lastSendTime = now;
-      paceSent(pace, now);
+      paceSent(pace, now, 100);
       // The picture is made from what curses holds now: the latest one.
       for (int v = sentVersion + 1; v <= latest; ++v) out.delays.push_back(now - changedAt[v]);
       sentVersion = inFlight = latest;
@@ -150,6 +151,66 @@ TEST(OutputPace, PicturesOnAMadeUpTerminal) {
     // Whatever was skipped, the terminal ends up with the latest picture.
     if (out.latest > 0) {
       EXPECT_EQ(out.lastShown, out.latest) << c.name;
+    }
+  }
+}
+
+// A byte-level terminal: a buffer of `capacity` drained at `rate` bytes a
+// second (with a pause, if any), fed by the pacing with a new 650-byte
+// picture wanted at every 1 ms frame. What a player sees is how old a
+// picture is when the terminal shows it.
+struct Link {
+  const char* name;
+  double rate;
+  int64_t pauseFrom, pauseTo;  // the reader stops (microseconds)
+  double latestMedianMs;       // median age of the pictures in the last 5 s
+  bool displayPaceAtEnd;       // the interval is the display's again
+};
+
+TEST(OutputPace, LinkSpeeds) {
+  const Link links[] = {
+      {"20 kB/s: pictures stay fresh", 20000, 0, 0, 150, false},
+      {"fast: every display interval", 10e6, 0, 0, 10, true},
+      {"fast with a 20 ms stop: back to full pace", 10e6, 3000000, 3020000, 10, true},
+  };
+  constexpr double kCapacity = 19600;
+  constexpr uint64_t kPicture = 650;
+  for (const Link& link : links) {
+    OutputPace pace;
+    double queued = 0;             // bytes in the terminal's buffer
+    uint64_t pending = 0;          // bytes the terminal refused so far
+    std::vector<std::pair<double, int64_t>> inFlight;  // buffer position where a picture ends, made at
+    std::vector<double> ages;
+    double drained = 0, accepted = 0;
+    for (int64_t now = 0; now < 20000000; now += 1000) {
+      bool paused = now >= link.pauseFrom && now < link.pauseTo;
+      double out = paused ? 0 : std::min(queued, link.rate * 1000 / 1e6);
+      queued -= out;
+      drained += out;
+      while (!inFlight.empty() && inFlight.front().first <= drained) {
+        if (now >= 15000000) ages.push_back((now - inFlight.front().second) / 1000.0);
+        inFlight.erase(inFlight.begin());
+      }
+      terminalTakes = queued < kCapacity;
+      PaceStep step = paceStep(pace, now, true, pending > 0, writable);
+      if (step == PaceStep::send) {
+        paceSent(pace, now, kPicture);
+        pending = kPicture;
+        inFlight.push_back({accepted + kPicture, now});
+      }
+      if (step != PaceStep::nothing) {
+        double take = std::min(static_cast<double>(pending), kCapacity - queued);
+        queued += take;
+        accepted += take;
+        pending -= static_cast<uint64_t>(take);
+        paceTook(pace, now, static_cast<uint64_t>(take), pending > 0);
+      }
+    }
+    ASSERT_FALSE(ages.empty()) << link.name;
+    std::sort(ages.begin(), ages.end());
+    EXPECT_LE(ages[ages.size() / 2], link.latestMedianMs) << link.name;
+    if (link.displayPaceAtEnd) {
+      EXPECT_EQ(paceInterval(pace), kDisplayIntervalMicros) << link.name;
     }
   }
 }
