@@ -354,7 +354,7 @@ int main(int argc, char** argv) {
       const char* name;
       bool paced;
       double rate;
-    } runs[] = {{"paced, 20 kB/s", true, 20000}, {"paced, fast reader", true, 0},
+    } runs[] = {{"paced, fast reader", true, 0}, {"paced, 20 kB/s", true, 20000},
                 {"unpaced, 20 kB/s", false, 20000}, {"unpaced, fast reader", false, 0}};
     for (const Run& run : runs) {
       Link link;

@@ -42,10 +42,12 @@ void readLoop(CountedTerminal* t) {
     }
     size_t want = sizeof buffer;
     if (rate > 0) {
-      // A steady trickle in 5 ms steps, as a link of that rate delivers.
+      // A trickle in 20 ms steps, as a link of that rate delivers (shorter
+      // steps wake this thread often enough to cost the game its core on a
+      // loaded machine).
       allowed = rate * (benchMicros() - start) / 1e6 - static_cast<double>(t->bytes - atStart);
       if (allowed < 1) {
-        usleep(5000);
+        usleep(20000);
         continue;
       }
       want = std::min(want, static_cast<size_t>(allowed));
