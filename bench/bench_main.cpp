@@ -36,8 +36,8 @@ using Clock = std::chrono::steady_clock;
 
 InputState heldInput;
 int turnNow = 0;  // the view turns by one cell in this frame
-// The stalled scene: the reader stops at 1 s for 3 s; Q comes at 3.5 s.
-constexpr double kQuitAt = 3.5;
+// The stalled scene: the reader stops at 1 s for 3 s; Q comes at 2 s.
+constexpr double kQuitAt = 2.0;
 bool following = false;  // turn toward live cells as a player would
 void scriptedPoll(InputState& state) {
   state = heldInput;
@@ -182,8 +182,11 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
       streamAtTurn = streamBytes(terminal);
     }
     if (link.stall) {
-      terminal.paused = elapsed >= 1.0 && elapsed < 4.0;
-      if (terminal.paused) ++framesInStall;
+      if (terminal.stopUntil == 0) {
+        terminal.stopFrom = benchMicros() + 1000000;
+        terminal.stopUntil = terminal.stopFrom + 3000000;
+      }
+      if (elapsed >= 1.0 && elapsed < 4.0) ++framesInStall;
       if (elapsed < 1.0) ++framesBefore;
       if (elapsed >= kQuitAt) {
         // Q pressed then is read by the first frame that starts after it.
@@ -368,7 +371,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  // A terminal that stops reading for 3 s; Q half a second before it reads again.
+  // A terminal that stops reading for 3 s; Q a second into the stall.
   if (!only || std::strstr("stalled", only)) {
     std::printf("\n%-22s %16s %16s %10s\n", "stalled (W held)", "frames/s before", "frames/s stalled", "Q ms");
     for (int paced = 1; paced >= 0; --paced) {

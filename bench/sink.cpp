@@ -29,7 +29,8 @@ void readLoop(CountedTerminal* t) {
   uint64_t atStart = 0;
   bool wasPaused = false;
   while (!t->done) {
-    if (t->paused) {
+    int64_t clock = benchMicros();
+    if (clock >= t->stopFrom && clock < t->stopUntil) {
       wasPaused = true;
       usleep(1000);
       continue;
@@ -95,7 +96,7 @@ bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPer
   t.bytesPerSecond = bytesPerSecond;
   t.bytes = 0;
   t.done = false;
-  t.paused = false;
+  t.stopFrom = t.stopUntil = 0;
   t.watchFor = 0;
   t.reader = std::thread(readLoop, &t);
   outputCounts = OutputCounts();
@@ -119,7 +120,7 @@ bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPer
 }
 
 void closeCountedTerminal(CountedTerminal& t) {
-  t.paused = false;
+  t.stopFrom = t.stopUntil = 0;
   t.bytesPerSecond = 0;
   endwin();
   if (t.paced) {

@@ -16,7 +16,10 @@ struct CountedTerminal {
   int slave = -1;
   std::thread reader;
   std::atomic<bool> done{false};
-  std::atomic<bool> paused{false};
+  // The reader takes nothing in [stopFrom, stopUntil) (benchMicros); it
+  // keeps the time itself, since an unpaced game is stuck in a write then.
+  std::atomic<int64_t> stopFrom{0};
+  std::atomic<int64_t> stopUntil{0};
   std::atomic<double> bytesPerSecond{0};  // 0: as fast as it can
   std::atomic<uint64_t> bytes{0};         // read so far
   // The reader notes when it has read up to `watchFor` bytes.
