@@ -5,6 +5,7 @@
 //                                          bench-out/fps_vs_effects.csv
 //   serifall_bench --frames N [--null]     N quiet frames only (for callgrind
 //                                          and strace; --null skips counting)
+#include <curses.h>
 #include <pty.h>
 
 #include <algorithm>
@@ -23,7 +24,9 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
+#include "platform/output.h"
 #include "platform/signals.h"
+#include "platform/term_modes.h"
 #include "sink.h"
 #include "support/scripted_player.h"
 
@@ -32,6 +35,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 InputState heldInput;
+int turnNow = 0;  // the view turns by one cell in this frame
+// The stalled scene: the reader stops at 1 s for 3 s; Q comes at 2 s.
+constexpr double kQuitAt = 2.0;
 bool following = false;  // turn toward live cells as a player would
 void scriptedPoll(InputState& state) {
   state = heldInput;
@@ -40,6 +46,7 @@ void scriptedPoll(InputState& state) {
     state.dx = aim.dx;
     state.dy = aim.dy;
   }
+  if (turnNow) state.dx = 1;
 }
 void noPin() {}
 
@@ -99,20 +106,47 @@ void skipOpening() {
 }
 
 struct Result {
-  double fps, medianUs, p99Us, bytesPerFrame, bytesPerGameSecond, zeroFramesShare;
-  size_t effects;
+  double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond;
+  double longestWaitUs, latencyMedianMs, latencyP99Ms;
+  size_t effects, latencySamples;
+  uint64_t blockedFrames;
+  double beforeFps, stalledFps, quitMs;  // the stalled scene only
 };
 
-void writeCurvePoint(FILE* curve, const Scene& scene, double t, double fps) {
-  if (curve) std::fprintf(curve, "%s,%.3f,%zu,%.1f\n", scene.name, t, effectList.size(), fps);
+void writeCurvePoint(FILE* curve, const Scene& scene, bool paced, double t, double fps) {
+  if (curve)
+    std::fprintf(curve, "%s%s,%.3f,%zu,%.1f\n", scene.name, paced ? "" : " (unpaced)", t, effectList.size(), fps);
 }
 
-Result runScene(const Scene& scene, FILE* curve) {
+double percentile(std::vector<double>& values, int p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, values.size() * p / 100)];
+}
+
+// What a scene does to the terminal beyond the frames themselves.
+struct Link {
+  double bytesPerSecond = 0;  // the reader's rate; 0 as fast as it can
+  bool turns = false;         // turn the view now and then and time the picture
+  bool stall = false;         // the reader stops from 1 s to 4 s, Q at 2 s
+};
+
+// Q, as the game leaves: input modes off, then curses and the terminal's
+// modes (both bounded).
+void leaveAsOnQ(CountedTerminal& terminal) {
+  termModesOff(terminal.slave, false);
+  curs_set(1);
+  endwin();
+  outputStop();
+}
+
+Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   CountedTerminal terminal;
-  if (!openCountedTerminal(terminal, scene.rows, scene.cols, false)) {
+  if (!openCountedTerminal(terminal, scene.rows, scene.cols, link.bytesPerSecond, paced)) {
     std::fprintf(stderr, "serifall_bench: cannot open a terminal\n");
     std::exit(1);
   }
+  outputCountSwitches = paced;
   screenRows = scene.rows;
   screenCols = scene.cols;
   resetGame(20261206);
@@ -124,25 +158,67 @@ Result runScene(const Scene& scene, FILE* curve) {
   heldInput.w = scene.w;
   heldInput.space = scene.space;
   frameBlank = scene.useClear ? [] { return clear(); } : [] { return erase(); };
+  outputCounts.longestWaitMicros = 0;
+  uint64_t streamAtStart = streamBytes(terminal), writesAtStart = writeCalls(terminal);
 
-  std::vector<double> frameUs;
-  uint64_t zeroFrames = 0;
+  std::vector<double> frameUs, latencyMs;
   double gameSeconds = 0;
   auto begin = Clock::now();
   auto windowStart = begin;
   size_t windowFrames = 0;
+  // Turns: the frame that applies one, then the first picture made after it.
+  int64_t turnAt = 0, nextTurn = benchMicros() + 200000;
+  uint64_t streamAtTurn = 0;
+  bool watching = false;
+  size_t framesInStall = 0, framesBefore = 0;
+  double quitMs = 0;
+  bool quit = false;
   for (;;) {
     auto t0 = Clock::now();
+    double elapsed = std::chrono::duration<double>(t0 - begin).count();
+    if (link.turns && !watching && turnAt == 0 && benchMicros() >= nextTurn) {
+      turnNow = 1;
+      turnAt = benchMicros();
+      streamAtTurn = streamBytes(terminal);
+    }
+    if (link.stall) {
+      if (terminal.stopUntil == 0) {
+        terminal.stopFrom = benchMicros() + 1000000;
+        terminal.stopUntil = terminal.stopFrom + 3000000;
+      }
+      if (elapsed >= 1.0 && elapsed < 4.0) ++framesInStall;
+      if (elapsed < 1.0) ++framesBefore;
+      if (elapsed >= kQuitAt) {
+        // Q pressed then is read by the first frame that starts after it.
+        int64_t q = benchMicros();
+        leaveAsOnQ(terminal);
+        quitMs = (benchMicros() - q) / 1000.0 + (elapsed - kQuitAt) * 1000.0;
+        quit = true;
+      }
+    }
+    if (quit) break;
     runFrame();
     auto t1 = Clock::now();
+    turnNow = 0;
     frameUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-    if (drainTerminal(terminal) == 0) ++zeroFrames;
+    uint64_t stream = streamBytes(terminal);
+    if (turnAt && !watching && stream > streamAtTurn) {
+      terminal.watchSeenMicros = 0;
+      terminal.watchFor = stream;
+      watching = true;
+    }
+    if (watching && terminal.watchSeenMicros) {
+      latencyMs.push_back((terminal.watchSeenMicros - turnAt) / 1000.0);
+      watching = false;
+      turnAt = 0;
+      nextTurn = benchMicros() + 100000;
+    }
     gameSeconds += frameTime;
     ++windowFrames;
     double window = std::chrono::duration<double>(t1 - windowStart).count();
     if (window >= 0.1) {
-      writeCurvePoint(curve, scene, std::chrono::duration<double>(t1 - begin).count(),
-                      windowFrames / window);
+      if (!link.turns && !link.stall)
+        writeCurvePoint(curve, scene, paced, std::chrono::duration<double>(t1 - begin).count(), windowFrames / window);
       windowStart = t1;
       windowFrames = 0;
     }
@@ -152,15 +228,24 @@ Result runScene(const Scene& scene, FILE* curve) {
   Result r{};
   size_t n = frameUs.size();
   r.effects = effectList.size();
-  std::sort(frameUs.begin(), frameUs.end());
   r.fps = n / wall;
-  r.medianUs = frameUs[n / 2];
-  r.p99Us = frameUs[std::min(n - 1, n * 99 / 100)];
-  r.bytesPerFrame = static_cast<double>(terminal.bytes) / n;
-  r.bytesPerGameSecond = terminal.bytes / gameSeconds;
-  r.zeroFramesShare = 100.0 * zeroFrames / n;
+  r.worstUs = *std::max_element(frameUs.begin(), frameUs.end());
+  r.medianUs = percentile(frameUs, 50);
+  r.p99Us = percentile(frameUs, 99);
+  r.bytesPerGameSecond = (streamBytes(terminal) - streamAtStart) / gameSeconds;
+  r.writesPerSecond = (writeCalls(terminal) - writesAtStart) / wall;
+  // Unpaced, the wait is inside refresh and not told apart from the frame.
+  r.longestWaitUs = paced ? static_cast<double>(outputCounts.longestWaitMicros) : r.worstUs;
+  r.latencySamples = latencyMs.size();
+  r.blockedFrames = outputCounts.blockedFrames;
+  r.latencyMedianMs = percentile(latencyMs, 50);
+  r.latencyP99Ms = percentile(latencyMs, 99);
+  r.stalledFps = framesInStall / (kQuitAt - 1.0);
+  r.beforeFps = static_cast<double>(framesBefore);
+  r.quitMs = quitMs;
   frameBlank = [] { return erase(); };
   following = false;
+  outputCountSwitches = false;
   Tessor::Base::QueryCounter = Tessor::Base::MonotonicCounter;
   closeCountedTerminal(terminal);
   resetGame(1);
@@ -197,7 +282,8 @@ int runFrames(long frames, bool toNull) {
     framePoll = inputPoll;
   }
   CountedTerminal terminal;
-  if (!openCountedTerminal(terminal, 25, 80, toNull)) return 1;
+  (void)toNull;  // the reader thread takes the bytes either way
+  if (!openCountedTerminal(terminal, 25, 80, 0, true)) return 1;
   screenRows = 25;
   screenCols = 80;
   resetGame(20261206);
@@ -213,7 +299,6 @@ int runFrames(long frames, bool toNull) {
   heldInput.w = std::getenv("SERIFALL_BENCH_W") != nullptr;
   for (long i = 0; i < frames; ++i) {
     runFrame();
-    drainTerminal(terminal);
   }
   closeCountedTerminal(terminal);
   return 0;
@@ -233,26 +318,73 @@ int main(int argc, char** argv) {
   const Scene scenes[] = {
       {"quiet 80x25", 25, 80, 3.0, aimAtFormation, false, false, false},
       {"large 200x60", 60, 200, 3.0, aimAtFormation, false, false, false},
-      {"W held", 25, 80, 10.0, aimAtFormation, true, false, false},
-      {"power-up", 25, 80, 10.0, powerUpOn, false, false, false},
+      {"W held", 25, 80, 8.0, aimAtFormation, true, false, false},
+      {"power-up", 25, 80, 8.0, powerUpOn, false, false, false},
       {"late level", 25, 80, 5.0, lateLevel, false, true, false},
       {"quiet, clear()", 25, 80, 3.0, aimAtFormation, false, false, true},
   };
   std::system("mkdir -p bench-out");
   FILE* curve = std::fopen("bench-out/fps_vs_effects.csv", "w");
   if (curve) std::fprintf(curve, "scene,seconds,effects,fps\n");
-  std::printf("%-16s %10s %10s %10s %12s %14s %9s %8s\n", "scene", "frames/s", "median us",
-              "p99 us", "bytes/frame", "bytes/game s", "effects", "0-byte %");
+  FILE* table = std::fopen("bench-out/scenes.csv", "w");
+  if (table) std::fprintf(table, "scene,mode,fps,median_us,p99_us,bytes_per_game_s,writes_per_s\n");
   // --only TEXT runs the scenes whose name contains TEXT.
   const char* only = argc >= 3 && std::strcmp(argv[1], "--only") == 0 ? argv[2] : nullptr;
+  std::printf("%-15s %-8s %9s %9s %9s %13s %9s %8s\n", "scene", "output", "frames/s", "median us", "p99 us",
+              "bytes/game s", "writes/s", "effects");
   for (const Scene& scene : scenes) {
     if (only && !std::strstr(scene.name, only)) continue;
-    Result r = runScene(scene, curve);
-    std::printf("%-16s %10.0f %10.2f %10.2f %12.1f %14.0f %9zu %8.1f\n", scene.name, r.fps,
-                r.medianUs, r.p99Us, r.bytesPerFrame, r.bytesPerGameSecond, r.effects,
-                r.zeroFramesShare);
+    Result both[2];
+    for (int paced = 1; paced >= 0; --paced) {
+      Result r = both[paced] = runScene(scene, paced, Link{}, curve);
+      std::printf("%-15s %-8s %9.0f %9.2f %9.2f %13.0f %9.0f %8zu\n", scene.name, paced ? "paced" : "unpaced",
+                  r.fps, r.medianUs, r.p99Us, r.bytesPerGameSecond, r.writesPerSecond, r.effects);
+      if (table)
+        std::fprintf(table, "%s,%s,%.0f,%.2f,%.2f,%.0f,%.0f\n", scene.name, paced ? "paced" : "unpaced", r.fps,
+                     r.medianUs, r.p99Us, r.bytesPerGameSecond, r.writesPerSecond);
+    }
+    std::printf("%-15s %-8s %9.2f %20s %13.1f times fewer bytes\n", "", "ratio", both[1].fps / both[0].fps, "",
+                both[0].bytesPerGameSecond / std::max(1.0, both[1].bytesPerGameSecond));
     std::fflush(stdout);
   }
+
+  // A slow link: W held while the terminal takes 20 kB/s, beside a fast one.
+  const Scene held = {"W held", 25, 80, 8.0, aimAtFormation, true, false, false};
+  if (!only || std::strstr("slow link", only)) {
+    std::printf("\n%-22s %9s %9s %10s %14s %7s %11s %11s %8s\n", "slow link (W held)", "frames/s", "p99 us",
+                "worst us", "longest wait us", "slept", "turn med ms", "turn p99 ms", "samples");
+    struct Run {
+      const char* name;
+      bool paced;
+      double rate;
+    } runs[] = {{"paced, fast reader", true, 0}, {"paced, 20 kB/s", true, 20000},
+                {"unpaced, 20 kB/s", false, 20000}, {"unpaced, fast reader", false, 0}};
+    for (const Run& run : runs) {
+      Link link;
+      link.bytesPerSecond = run.rate;
+      link.turns = true;
+      Result r = runScene(held, run.paced, link, nullptr);
+      std::printf("%-22s %9.0f %9.0f %10.0f %14.0f %7s %11.1f %11.1f %8zu\n", run.name, r.fps, r.p99Us, r.worstUs,
+                  r.longestWaitUs, run.paced ? std::to_string(r.blockedFrames).c_str() : "-", r.latencyMedianMs,
+                  r.latencyP99Ms, r.latencySamples);
+      std::fflush(stdout);
+    }
+  }
+
+  // A terminal that stops reading for 3 s; Q a second into the stall.
+  if (!only || std::strstr("stalled", only)) {
+    std::printf("\n%-22s %16s %16s %10s\n", "stalled (W held)", "frames/s before", "frames/s stalled", "Q ms");
+    for (int paced = 1; paced >= 0; --paced) {
+      Link link;
+      link.stall = true;
+      Scene scene = held;
+      scene.seconds = 10;
+      Result r = runScene(scene, paced, link, nullptr);
+      std::printf("%-22s %16.0f %16.0f %10.1f\n", paced ? "paced" : "unpaced", r.beforeFps, r.stalledFps, r.quitMs);
+      std::fflush(stdout);
+    }
+  }
   if (curve) std::fclose(curve);
+  if (table) std::fclose(table);
   return 0;
 }

@@ -1,23 +1,42 @@
-// A terminal for the benchmark: real ncurses output into a pipe that the
-// benchmark drains after every frame, counting what a terminal would get.
+// A terminal for the benchmark: the game's output module writes real curses
+// output into a pseudo-terminal, and a reader thread on its other side takes
+// the bytes as a terminal would, as fast as it can or at a set rate (a slow
+// link), or not at all for a while (a terminal that stopped reading).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
 #include <curses.h>
+#include <thread>
 
 struct CountedTerminal {
+  int master = -1;
+  int slave = -1;
+  std::thread reader;
+  std::atomic<bool> done{false};
+  // The reader takes nothing in [stopFrom, stopUntil) (benchMicros); it
+  // keeps the time itself, since an unpaced game is stuck in a write then.
+  std::atomic<int64_t> stopFrom{0};
+  std::atomic<int64_t> stopUntil{0};
+  std::atomic<double> bytesPerSecond{0};  // 0: as fast as it can
+  std::atomic<uint64_t> bytes{0};         // read so far
+  // The reader notes when it has read up to `watchFor` bytes.
+  std::atomic<uint64_t> watchFor{0};
+  std::atomic<int64_t> watchSeenMicros{0};
+  bool paced = true;
+  FILE* direct = nullptr;  // unpaced: curses writes straight to the terminal
   SCREEN* screen = nullptr;
-  FILE* out = nullptr;
-  FILE* in = nullptr;
-  int readFd = -1;
-  uint64_t bytes = 0;
+  uint64_t wchar0 = 0;
 };
 
-// Opens rows x cols; with toNull the output goes to /dev/null uncounted
-// (for callgrind and strace runs, where draining would add its own cost).
-bool openCountedTerminal(CountedTerminal& t, int rows, int cols, bool toNull);
-// Reads what the last frame wrote; returns that many bytes.
-uint64_t drainTerminal(CountedTerminal& t);
+// Opens rows x cols and starts curses on it: paced through the output
+// module, unpaced straight on the terminal with a plain refresh per frame.
+bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond, bool paced);
+// Bytes put into the terminal's stream since it was opened, and write calls
+// so far (the unpaced ones are counted by the kernel).
+uint64_t streamBytes(const CountedTerminal& t);
+uint64_t writeCalls(const CountedTerminal& t);
 void closeCountedTerminal(CountedTerminal& t);
+int64_t benchMicros();

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/output.h"
 #include "platform/term_raw.h"
 #include "platform/term_type.h"
 
@@ -26,7 +27,7 @@ std::string consoleProblem() {
 }
 
 ConsoleSize consoleOpen() {
-  initscr();
+  if (!outputStart(STDOUT_FILENO, std::getenv("TERM"))) initscr();
   openedSize = ConsoleSize{getmaxy(stdscr), getmaxx(stdscr)};
   curs_set(0);
   noecho();
@@ -47,15 +48,22 @@ void consoleShowLines(std::initializer_list<const char*> texts) {
         mvaddch(row, col, static_cast<unsigned char>(text[col]));
     ++row;
   }
-  refresh();
+  outputShow(1000);
 }
 
 void consoleClose() {
   curs_set(1);
   endwin();
+  outputStop();
 }
 
-void consoleSuspend() { endwin(); }
+void consoleSuspend() {
+  endwin();
+  outputStop();
+}
 
 // Refreshing after endwin takes the terminal back and repaints it whole.
-void consoleResume() { refresh(); }
+void consoleResume() {
+  outputResume();
+  outputShow(1000);
+}

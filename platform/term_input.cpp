@@ -11,6 +11,7 @@
 
 #include "platform/input_clock.h"
 #include "platform/signals.h"
+#include "platform/output.h"
 #include "platform/term_modes.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr int32_t kPixelMode = 1016;
 // Report event types and all keys as escape codes (disambiguation, 1, only
 // keeps Ctrl-C a key).
 constexpr int32_t kKittyFlagsNeeded = 2 | 8;
+constexpr int32_t kSyncMode = 2026;
 
 void readWindowSize(TermInput& term) {
   term.sizeRead = true;
@@ -37,6 +39,7 @@ void probeReply(TermInput& term, const InputEvent& event) {
   if (!term.probing) return;  // a late reply is consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode) term.pixels = event.b >= 1 && event.b <= 3;
+  if (event.kind == InputEventKind::modeReport && event.a == kSyncMode) outputSynchronized = event.b >= 1 && event.b <= 3;
   if (event.kind == InputEventKind::deviceAttributes) term.probeDone = true;
 }
 

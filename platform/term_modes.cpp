@@ -1,5 +1,7 @@
 #include "platform/term_modes.h"
 
+#include "platform/output.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -24,19 +26,12 @@ void writeText(int fd, const char* text) { termWrite(fd, text, std::strlen(text)
 
 }  // namespace
 
-const char kProbeBurst[] = "\x1b[?u\x1b[?1016$p\x1b[c";
+const char kProbeBurst[] = "\x1b[?u\x1b[?1016$p\x1b[?2026$p\x1b[c";
 const char termRestoreBuffer[] = SERIFALL_MODES_OFF SERIFALL_KITTY_POP;
 volatile sig_atomic_t termRestoreLength = 0;
 
-void termWrite(int fd, const char* bytes, size_t length) {
-  while (length > 0) {
-    ssize_t n = write(fd, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes += n;
-    length -= static_cast<size_t>(n);
-  }
-}
+// Bounded, so a terminal that stopped reading cannot hold up quitting.
+void termWrite(int fd, const char* bytes, size_t length) { outputWriteWithin(fd, bytes, length, 200); }
 
 void termModesOn(int fd, bool pixels, bool pushKitty) {
   termRestoreLength = static_cast<sig_atomic_t>(pushKitty ? kRestoreLength : kModesOffLength);

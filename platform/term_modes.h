@@ -6,7 +6,8 @@
 #include <csignal>
 #include <cstddef>
 
-// Kitty keyboard flags query, DECRQM for SGR-pixel mouse (1016), DA1. Every
+// Kitty keyboard flags query, DECRQM for SGR-pixel mouse (1016) and
+// synchronized output (2026), DA1. Every
 // terminal answers the last, which ends the probe.
 extern const char kProbeBurst[];
 
@@ -15,8 +16,8 @@ extern const char kProbeBurst[];
 extern const char termRestoreBuffer[];
 extern volatile sig_atomic_t termRestoreLength;
 
-// Writes all of it, retrying short writes; errors are ignored (a terminal
-// that went away is noticed on the reading side).
+// Writes all of it, retrying short writes, for at most 200 ms; errors are
+// ignored (a terminal that went away is noticed on the reading side).
 void termWrite(int fd, const char* bytes, size_t length);
 
 // Any-motion SGR mouse reports (in pixels when `pixels`), focus reports,

@@ -15,6 +15,7 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
+#include "platform/output.h"
 
 Tessor::Base::Timer frameTimer;
 float frameTime;
@@ -105,7 +106,7 @@ void drawWorld() {
   updatePowerUp(frameTime);
   selectPair(pairText);
   drawOverlay();
-  refresh();
+  outputFrame();
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string kProbe = "\x1b[?u\x1b[?1016$p\x1b[c";
+const std::string kProbe = "\x1b[?u\x1b[?1016$p\x1b[?2026$p\x1b[c";
 const std::string kModesOff = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l";
 const std::string kPop = "\x1b[<u";
 

@@ -1,0 +1,309 @@
+#include "platform/output.h"
+
+#include <curses.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/input_clock.h"
+#include "platform/output_pace.h"
+
+bool outputSynchronized = false;
+bool outputCountSwitches = false;
+OutputCounts outputCounts;
+
+namespace {
+
+constexpr char kSyncBegin[] = "\x1b[?2026h";
+constexpr char kSyncEnd[] = "\x1b[?2026l";
+// At exit and on Ctrl-Z: long enough for any live terminal, short enough
+// that a stopped one cannot keep the game from ending.
+constexpr int kStopMillis = 300;
+
+bool started = false;
+int ttyFd = -1;    // the terminal: modes and size
+int writeFd = -1;  // the terminal again, opened non-blocking for writes
+bool ownWriteFd = false;
+int pipeRead = -1;
+FILE* cursesOut = nullptr;
+SCREEN* cursesScreen = nullptr;
+termios shellModes;
+bool haveShellModes = false;
+OutputPace pace;
+volatile sig_atomic_t resized = 1;
+std::vector<char> pending;  // picture bytes the terminal has not taken yet
+size_t pendingAt = 0;
+
+// Takes everything curses has written so far.
+void collect() {
+  char chunk[65536];
+  for (;;) {
+    ssize_t n = read(pipeRead, chunk, sizeof chunk);
+    if (n > 0) {
+      pending.insert(pending.end(), chunk, chunk + n);
+      outputCounts.made += static_cast<uint64_t>(n);
+    }
+    if (n < static_cast<ssize_t>(sizeof chunk) && !(n < 0 && errno == EINTR)) return;
+  }
+}
+
+bool hasPending() { return pendingAt < pending.size(); }
+
+void dropPending() {
+  pending.clear();
+  pendingAt = 0;
+}
+
+// Writes what the terminal takes at once. A terminal that is gone takes
+// nothing ever again; its bytes are dropped (the input side notices it).
+void pushSome() {
+  uint64_t took = 0;
+  bool full = false;
+  while (hasPending()) {
+    ssize_t n = write(writeFd, pending.data() + pendingAt, pending.size() - pendingAt);
+    if (n > 0) {
+      pendingAt += static_cast<size_t>(n);
+      took += static_cast<uint64_t>(n);
+      ++outputCounts.writes;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    full = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (!full) dropPending();
+    break;
+  }
+  if (!hasPending()) dropPending();
+  outputCounts.bytes += took;
+  paceTook(pace, inputClockMicros(), took, full);
+}
+
+bool waitWritable(int fd, int millis) {
+  pollfd p{fd, POLLOUT, 0};
+  int ready = poll(&p, 1, millis);
+  return ready > 0;  // an error or hangup counts: the write then tells
+}
+
+bool writableNow() { return waitWritable(writeFd, 0); }
+
+// Waits until the terminal has taken everything or the time is up (a
+// negative limit waits for ever, as a blocking refresh does).
+void pushWithin(int millis) {
+  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
+  for (;;) {
+    pushSome();
+    if (!hasPending()) return;
+    int left = millis < 0 ? -1 : static_cast<int>((deadline - inputClockMicros() + 999) / 1000);
+    if (millis >= 0 && left <= 0) return;
+    waitWritable(writeFd, left);
+  }
+}
+
+// curses reads its size from the environment since it writes into a pipe;
+// a resized terminal gets the new size and a whole new picture.
+void followSize() {
+  if (!resized) return;
+  resized = 0;
+  winsize ws{};
+  if (ioctl(ttyFd, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0 || ws.ws_col == 0) return;
+  if (ws.ws_row == LINES && ws.ws_col == COLS) return;
+  setenv("LINES", std::to_string(ws.ws_row).c_str(), 1);
+  setenv("COLUMNS", std::to_string(ws.ws_col).c_str(), 1);
+  resizeterm(ws.ws_row, ws.ws_col);
+  clearok(curscr, TRUE);
+  wnoutrefresh(stdscr);
+}
+
+// One picture: curses diffs it against what the terminal shows and writes
+// the difference into the pipe.
+void makePicture() {
+  followSize();
+  size_t before = pending.size();
+  if (outputSynchronized) pending.insert(pending.end(), kSyncBegin, kSyncBegin + sizeof kSyncBegin - 1);
+  size_t start = pending.size();
+  doupdate();
+  collect();
+  if (pending.size() == start) {
+    pending.resize(before);  // nothing differed: nothing to bracket
+    return;
+  }
+  if (outputSynchronized) {
+    pending.insert(pending.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
+    outputCounts.made += 2 * (sizeof kSyncEnd - 1);
+  }
+  ++outputCounts.pictures;
+  paceSent(pace, inputClockMicros(), pending.size() - before);
+}
+
+// A thread that had to sleep in a call made a voluntary switch: the proof
+// that output waited on the terminal, apart from being preempted.
+long voluntarySwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw;
+}
+
+void setPlayModes() {
+  if (!haveShellModes) return;
+  // Raw keys, as the input layer wants them (no signal characters, no flow
+  // control, 8-bit clean), no echo, and no newline translation either way
+  // (curses' cursor motion relies on that).
+  termios modes = shellModes;
+  modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL | ISIG | IEXTEN));
+  modes.c_iflag &= static_cast<tcflag_t>(~(IXON | IXOFF | ISTRIP | INLCR | IGNCR | ICRNL | BRKINT | PARMRK));
+  modes.c_cflag = (modes.c_cflag & static_cast<tcflag_t>(~(CSIZE | PARENB))) | CS8;
+  modes.c_oflag &= static_cast<tcflag_t>(~ONLCR);
+  modes.c_cc[VMIN] = 1;
+  modes.c_cc[VTIME] = 0;
+  // TCSANOW: draining first would wait on a terminal that stopped reading.
+  tcsetattr(ttyFd, TCSANOW, &modes);
+}
+
+void onResize(int) { resized = 1; }
+
+// curses' own handler would read the size from the pipe it writes into.
+void catchResize() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = onResize;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGWINCH, &action, nullptr);
+}
+
+int openWriteFd(int fd) {
+  const char* name = ttyname(fd);
+  int own = name ? open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+  ownWriteFd = own >= 0;
+  return own >= 0 ? own : fd;
+}
+
+}  // namespace
+
+bool outputStart(int fd, const char* termType) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  // A whole repaint of a large window must fit between two drains.
+  fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
+  fcntl(fds[0], F_SETFL, O_NONBLOCK);
+  winsize ws{};
+  if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0) {
+    setenv("LINES", std::to_string(ws.ws_row).c_str(), 1);
+    setenv("COLUMNS", std::to_string(ws.ws_col).c_str(), 1);
+  }
+  cursesOut = fdopen(fds[1], "w");
+  SCREEN* screen = cursesOut ? newterm(termType, cursesOut, stdin) : nullptr;
+  if (!screen) {
+    if (cursesOut) std::fclose(cursesOut);
+    else close(fds[1]);
+    close(fds[0]);
+    return false;
+  }
+  set_term(screen);
+  cursesScreen = screen;
+  ttyFd = fd;
+  writeFd = openWriteFd(fd);
+  pipeRead = fds[0];
+  haveShellModes = tcgetattr(ttyFd, &shellModes) == 0;
+  setPlayModes();
+  pace = OutputPace();
+  dropPending();
+  catchResize();
+  started = true;
+  return true;
+}
+
+void outputFrame() {
+  if (!started) {
+    refresh();
+    return;
+  }
+  wnoutrefresh(stdscr);
+  if (resized) followSize();  // a shrunk screen may not change, yet must grow back
+  bool changed = is_wintouched(newscr);
+  if (!changed && !hasPending()) return;  // the common quiet frame: no clock, no call
+  int64_t now = inputClockMicros();
+  long switches = outputCountSwitches ? voluntarySwitches() : 0;
+  PaceStep step = paceStep(pace, now, changed, hasPending(), writableNow);
+  int64_t waited = inputClockMicros() - now;
+  if (step != PaceStep::nothing) {
+    if (step == PaceStep::send) makePicture();
+    int64_t t0 = inputClockMicros();
+    pushSome();
+    waited += inputClockMicros() - t0;
+  }
+  if (waited > outputCounts.longestWaitMicros) outputCounts.longestWaitMicros = waited;
+  if (outputCountSwitches && voluntarySwitches() != switches) ++outputCounts.blockedFrames;
+}
+
+void outputShow(int millis) {
+  if (!started) {
+    refresh();
+    return;
+  }
+  pushWithin(millis);
+  dropPending();
+  wnoutrefresh(stdscr);
+  makePicture();
+  pushWithin(millis);
+}
+
+void outputStop() {
+  if (!started) return;
+  collect();
+  pushWithin(kStopMillis);
+  // What did not go out cannot follow later: curses repaints on resume.
+  dropPending();
+  if (haveShellModes) tcsetattr(ttyFd, TCSANOW, &shellModes);
+}
+
+void outputResume() {
+  if (started) setPlayModes();
+}
+
+void outputRelease() {
+  if (!started) return;
+  started = false;
+  dropPending();
+  delscreen(cursesScreen);
+  close(pipeRead);
+  std::fclose(cursesOut);
+  if (ownWriteFd) close(writeFd);
+  pipeRead = writeFd = ttyFd = -1;
+  cursesOut = nullptr;
+  cursesScreen = nullptr;
+  signal(SIGWINCH, SIG_DFL);
+}
+
+void outputWriteWithin(int fd, const char* bytes, size_t length, int millis) {
+  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
+  if (started) pushWithin(millis);
+  // The descriptor is shared with the shell and standard input, so it is
+  // non-blocking only for the length of these writes.
+  int flags = fcntl(fd, F_GETFL);
+  bool toggled = flags >= 0 && !(flags & O_NONBLOCK) && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+  while (length > 0) {
+    ssize_t n = write(fd, bytes, length);
+    if (n > 0) {
+      bytes += n;
+      length -= static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) break;
+    int left = static_cast<int>((deadline - inputClockMicros() + 999) / 1000);
+    if (left <= 0) break;
+    waitWritable(fd, left);
+  }
+  if (toggled) fcntl(fd, F_SETFL, flags);
+}
