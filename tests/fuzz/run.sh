@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs each libFuzzer target for a while from the seed corpus and prints its
+# Runs each libFuzzer target (FUZZ_TARGETS to pick some) for a while from the seed corpus and prints its
 # figures. Usage: run.sh BUILD_DIR SECONDS. Inputs that found something new
 # go to BUILD_DIR/fuzz-corpus, crashes to BUILD_DIR/fuzz-artifacts.
 set -u
@@ -8,7 +8,7 @@ seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
 mkdir -p "$build/fuzz-artifacts"
-for target in term_input numtext; do
+for target in ${FUZZ_TARGETS:-term_input numtext}; do
   program="$build/fuzz_$target"
   corpus="$build/fuzz-corpus/$target"
   log="$build/fuzz-$target.log"
