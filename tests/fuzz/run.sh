@@ -1,7 +1,8 @@
 #!/bin/sh
-# Runs each libFuzzer target (FUZZ_TARGETS to pick some) for a while from the seed corpus and prints its
-# figures. Usage: run.sh BUILD_DIR SECONDS. Inputs that found something new
-# go to BUILD_DIR/fuzz-corpus, crashes to BUILD_DIR/fuzz-artifacts.
+# Runs each libFuzzer target for a while from the seed corpus and prints its
+# figures. Usage: run.sh BUILD_DIR SECONDS (FUZZ_TARGETS picks targets).
+# Inputs that found something new go to BUILD_DIR/fuzz-corpus, crashes to
+# BUILD_DIR/fuzz-artifacts.
 set -u
 build=${1:?build directory}
 seconds=${2:-60}
