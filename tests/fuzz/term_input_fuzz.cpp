@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -135,6 +136,7 @@ void resize(Run& r, WindowSize w) {
 
 WindowSize windowOf(uint8_t colsByte, uint8_t rowsByte, int cellPixels) {
   WindowSize w;
+  if (colsByte == 255) return w;  // the size could not be read
   w.cols = colsByte == 0 ? 80 : colsByte * 4 - 3;
   w.rows = rowsByte == 0 ? 24 : rowsByte * 2 - 1;
   w.xpixel = w.cols * cellPixels;

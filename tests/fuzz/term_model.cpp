@@ -139,8 +139,9 @@ void checkPointer(TermModel& m, const InputState& state, int64_t now) {
   PointerModel& p = m.pointer;
   if (!m.mouse && (state.dx != 0 || state.dy != 0)) fail("still", "reports moved the view under X11", state.dx, state.dy);
   int64_t edge = kEdgeRate * (now - m.lastPoll) / 1000000 + 1;
-  int64_t unitsX = m.pixelMode ? p.maxXpixel : p.maxCols;
-  int64_t unitsY = m.pixelMode ? p.maxYpixel : p.maxRows;
+  // Positions read while no size was known cannot be clamped.
+  int64_t unitsX = p.sizeUnknown ? 0 : (m.pixelMode ? p.maxXpixel : p.maxCols);
+  int64_t unitsY = p.sizeUnknown ? 0 : (m.pixelMode ? p.maxYpixel : p.maxRows);
   int64_t segments = p.reports + 1;
   if (m.mouse && unitsX > 0 && std::llabs(state.dx) > segments * unitsX + edge)
     fail("bound", "dx beyond the window", state.dx, segments * unitsX + edge);
@@ -171,6 +172,7 @@ void modelStart(TermModel& m, bool mouse, WindowSize window, int64_t now) {
 void modelResize(TermModel& m, WindowSize w) {
   PointerModel& p = m.pointer;
   pointerUnclear(p);
+  if (w.cols <= 0 || w.rows <= 0) p.sizeUnknown = true;
   if (w.cols > p.maxCols) p.maxCols = w.cols;
   if (w.rows > p.maxRows) p.maxRows = w.rows;
   if (w.xpixel > p.maxXpixel) p.maxXpixel = w.xpixel;

@@ -31,6 +31,7 @@ struct PointerModel {
   uint64_t baseY = 0;
   bool clean = true;        // nothing unclear since the previous poll
   int64_t reports = 0;      // reports that may have moved it since the previous poll
+  bool sizeUnknown = false; // some report may have come while no size was known
   int32_t maxCols = 0;      // largest window so far, cells and pixels
   int32_t maxRows = 0;
   int32_t maxXpixel = 0;
