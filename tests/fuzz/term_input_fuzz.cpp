@@ -7,6 +7,7 @@
 // schedule starts with a set-up (mode, window, start time) and goes on with
 // operations of two bytes: deliver the next n bytes, poll, resize. When it
 // runs out, the rest is delivered and polled a few times.
+#include <sanitizer/allocator_interface.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -46,6 +47,31 @@ struct Run {
   int outFd = -1;
   off_t enabledAt = 0;
 };
+
+// The frame loop polls input every frame: feeding and evaluating must not
+// allocate.
+bool watching = false;
+size_t allocations = 0;
+
+void countAllocation(const volatile void*, size_t) {
+  if (watching) allocations++;
+}
+
+void ignoreFree(const volatile void*) {}
+
+void watchAllocations(bool on) {
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreFree) != 0;
+  if (!installed) return;
+  if (!on && allocations > 0) invariantBroken("alloc", "the input path allocated", static_cast<long long>(allocations));
+  watching = on;
+  allocations = 0;
+}
+
+void feed(TermInput& term, const uint8_t* bytes, size_t n, int64_t now) {
+  watchAllocations(true);
+  termFeed(term, bytes, n, now);
+  watchAllocations(false);
+}
 
 int memoryFile() {
   static int fd = memfd_create("serifall-fuzz-out", 0);
@@ -112,7 +138,7 @@ void probeCheck(Run& r) {
 void deliver(Run& r, size_t n) {
   if (n > r.stream.size() - r.fed) n = r.stream.size() - r.fed;
   probeCheck(r);  // the probe loop looks at the clock before it waits
-  termFeed(r.term, r.stream.data() + r.fed, n, r.now);
+  feed(r.term, r.stream.data() + r.fed, n, r.now);
   account(r, r.fed, r.fed + n);
   r.fed += n;
   probeCheck(r);
@@ -120,12 +146,14 @@ void deliver(Run& r, size_t n) {
 
 void poll(Run& r) {
   if (r.probing) {  // a wake-up of the probe's wait
-    termFeed(r.term, nullptr, 0, r.now);
+    feed(r.term, nullptr, 0, r.now);
     probeCheck(r);
     return;
   }
   InputState state;
+  watchAllocations(true);
   termEvaluate(r.term, r.now, state);
+  watchAllocations(false);
   modelPoll(r.model, state, r.now);
 }
 

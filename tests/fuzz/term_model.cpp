@@ -22,11 +22,17 @@ bool skipped(const char* name) {
   return skip.find("," + std::string(name) + ",") != std::string::npos;
 }
 
-void fail(const char* name, const char* what, long long a = 0, long long b = 0) {
+}  // namespace
+
+void invariantBroken(const char* name, const char* what, long long a, long long b) {
   if (skipped(name)) return;
   std::fprintf(stderr, "invariant \"%s\" broken: %s (%lld, %lld)\n", name, what, a, b);
   std::abort();
 }
+
+namespace {
+
+void fail(const char* name, const char* what, long long a = 0, long long b = 0) { invariantBroken(name, what, a, b); }
 
 const char* keyName(int k) { return k == 0 ? "W" : (k == 1 ? "space" : "Q"); }
 

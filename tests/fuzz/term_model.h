@@ -61,6 +61,9 @@ struct TermModel {
   int64_t lastPoll = 0;
 };
 
+// Prints the broken invariant and aborts, unless it is skipped.
+void invariantBroken(const char* name, const char* what, long long a = 0, long long b = 0);
+
 void modelStart(TermModel& m, bool mouse, WindowSize window, int64_t now);
 void modelResize(TermModel& m, WindowSize window);
 // A token whose last byte was fed at `now`; `intact` when all its bytes
