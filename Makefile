@@ -38,3 +38,13 @@ bench: deps
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan
+
+# libFuzzer targets built with clang in their own folder; each runs
+# FUZZ_SECONDS from the seed corpus in tests/fuzz/corpus.
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz:
+	@scripts/install-deps.sh clang libclang-rt-dev
+	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DSERIFALL_FUZZ=ON -DSERIFALL_TESTS=OFF -DSERIFALL_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_term_input fuzz_numtext
+	@tests/fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
