@@ -1,0 +1,302 @@
+"""Drives the game in a real terminal emulator under a virtual X server and
+reads the emulator's screen back: as text through kitty's remote control
+socket, or as pixels of the emulator's window through Xlib.
+
+  xdrive.py hold  SCREEN SECONDS   W held: bursts for the whole hold, none after
+  xdrive.py look  SCREEN           pointer motion moves the world under the view
+  xdrive.py quiet SCREEN           waits until the opening bursts are over
+
+SCREEN is kitty:SOCKET or window:ID:COLS:ROWS. Keys and pointer go through
+xdotool, so they take the path a player's take: X server, emulator, pty.
+Times come from this process's clock around each key and each screen read;
+every check compares times taken here, never sleeps of fixed length.
+"""
+import ctypes
+import json
+import math
+import socket
+import subprocess
+import sys
+import time
+
+# Where W sets off its bursts (screen row, column, with the view unturned)
+# and the slowest ring's speed in cells per second of real time (effects run
+# at half the frame clock): the ring nearest the centre tells how long ago
+# the last burst started. Each burst also brings a cloud that flickers
+# within CLOUD cells of the centre for CLOUD_LIFE seconds.
+CENTRE = (15, 15)
+SLOWEST_RING = 14.0
+CLOUD = 8.5
+CLOUD_LIFE = 0.6
+# Within CORE cells of the centre only a cloud can be seen once a burst is
+# CLOUD_LIFE old (its slowest ring is 8.4 cells out by then).
+CORE = 6.0
+# The farthest a ring can be seen in the area below (the top edge).
+SEEN = 13.0
+# The rows and columns looked at around the centre: inside the frame, clear
+# of the bars, the crosshair and the letter.
+ROWS = range(1, 24)
+COLS = range(3, 29)
+NONE = 99.0  # no burst cell in the area
+
+
+class KittyScreen:
+    """The screen's text through kitty's remote control socket."""
+
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX)
+        self.sock.connect(path)
+
+    def cells(self):
+        msg = {"cmd": "get-text", "version": [0, 26, 5], "no_response": False,
+               "payload": {"extent": "screen", "ansi": False}}
+        self.sock.sendall(b"\x1bP@kitty-cmd" + json.dumps(msg).encode() + b"\x1b\\")
+        reply = b""
+        while not reply.endswith(b"\x1b\\"):
+            chunk = self.sock.recv(65536)
+            if not chunk:
+                raise SystemExit("FAIL: kitty closed its remote control socket")
+            reply += chunk
+        lines = json.loads(reply[len(b"\x1bP@kitty-cmd"):-2])["data"].split("\n")
+
+        def glyph(r, c):
+            return r < len(lines) and c < len(lines[r]) and lines[r][c] == "z"
+        glyph.top, glyph.bottom = lines[0], lines[24] if len(lines) > 24 else ""
+        return glyph
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+class Pixels:
+    def __init__(self, data, stride, width, height):
+        self.data, self.stride, self.width, self.height = data, stride, width, height
+
+
+class WindowScreen:
+    """The emulator window's pixels: a cell holds a glyph when a letter's
+    worth of its pixels differ from the black background, over a letter's
+    height; a star or a border has too few, a bar or a block too many."""
+
+    def __init__(self, window, cols, rows):
+        self.x = ctypes.CDLL("libX11.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XGetImage.restype = ctypes.POINTER(XImage)
+        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+            [ctypes.c_uint] * 2 + [ctypes.c_ulong, ctypes.c_int]
+        self.x.XFree.argtypes = [ctypes.c_void_p]
+        self.dpy = self.x.XOpenDisplay(None)
+        if not self.dpy:
+            raise SystemExit("FAIL: cannot open the display")
+        self.window = int(window)
+        self.cols, self.rows = int(cols), int(rows)
+        root, x, y, border, depth = (ctypes.c_ulong(), ctypes.c_int(), ctypes.c_int(),
+                                     ctypes.c_uint(), ctypes.c_uint())
+        w, h = ctypes.c_uint(), ctypes.c_uint()
+        if not self.x.XGetGeometry(ctypes.c_void_p(self.dpy), ctypes.c_ulong(self.window),
+                                   ctypes.byref(root), ctypes.byref(x), ctypes.byref(y),
+                                   ctypes.byref(w), ctypes.byref(h), ctypes.byref(border),
+                                   ctypes.byref(depth)):
+            raise SystemExit("FAIL: no window %d" % self.window)
+        self.size = w.value, h.value
+
+    def pixels(self):
+        w, h = self.size
+        image = self.x.XGetImage(self.dpy, self.window, 0, 0, w, h, 0xFFFFFFFF, 2)
+        if not image:
+            raise SystemExit("FAIL: cannot read the window's pixels")
+        img = image.contents
+        if img.bits_per_pixel != 32:
+            raise SystemExit("FAIL: %d bits per pixel" % img.bits_per_pixel)
+        data = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+        stride = img.bytes_per_line // 4
+        self.x.XFree(ctypes.c_void_p(img.data))
+        self.x.XFree(image)
+        return Pixels(memoryview(data).cast("I"), stride, w, h)
+
+    def cell_pixels(self, px, r, c):
+        cw, ch = px.width // self.cols, px.height // self.rows
+        ox, oy = (px.width - cw * self.cols) // 2, (px.height - ch * self.rows) // 2
+        left = ox + c * cw
+        for y in range(oy + r * ch, oy + (r + 1) * ch):
+            yield from px.data[y * px.stride + left:y * px.stride + left + cw]
+
+    def any_lit(self, px, r, c):
+        return any(p & 0xFFFFFF for p in self.cell_pixels(px, r, c))
+
+    def cells(self):
+        px = self.pixels()
+        cache = {}
+
+        def glyph(r, c):
+            if (r, c) not in cache:
+                cache[(r, c)] = sum(1 for p in self.cell_pixels(px, r, c) if burst_colour(p)) >= 4
+            return cache[(r, c)]
+        glyph.px = px
+        return glyph
+
+
+def burst_colour(pixel):
+    """The colours bursts are drawn in: light grey, yellow and red (the
+    slowest ring on a red ground). Stars and the letter are dark grey, enemy
+    shots magenta, the power-up blue."""
+    r, g, b = (pixel >> 16) & 255, (pixel >> 8) & 255, pixel & 255
+    if r < 0x90:
+        return False
+    if b < 0x60:
+        return True  # red, yellow
+    return abs(r - g) < 0x30 and abs(r - b) < 0x30 and r >= 0xB0  # light grey, white
+
+
+def framed(screen):
+    """The game's frame is up: its top and bottom borders run unbroken."""
+    glyph = screen.cells()
+    if isinstance(screen, KittyScreen):
+        return glyph.top.startswith("\\---") and glyph.bottom.startswith("/---")
+    return all(screen.any_lit(glyph.px, r, c) for r in (0, 24) for c in range(1, 79))
+
+
+def start(screen, deadline=90.0):
+    """Past the intro: a key every second until the frame is up."""
+    start_time = time.monotonic()
+    last_key = 0.0
+    while time.monotonic() - start_time < deadline:
+        if framed(screen):
+            return
+        if time.monotonic() - last_key > 1.0:
+            xdotool("key", "x")
+            last_key = time.monotonic()
+        time.sleep(0.05)
+    raise SystemExit("FAIL: the game's frame never came up")
+
+
+def set_repeat(on):
+    x = ctypes.CDLL("libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    dpy = ctypes.c_void_p(x.XOpenDisplay(None))
+    (x.XAutoRepeatOn if on else x.XAutoRepeatOff)(dpy)
+    x.XCloseDisplay(dpy)
+
+
+def open_screen(spec):
+    kind, _, rest = spec.partition(":")
+    if kind == "kitty":
+        return KittyScreen(rest)
+    return WindowScreen(*rest.split(":"))
+
+
+def hole(glyph):
+    """Distance from the burst centre to the nearest burst cell."""
+    cells = [(r, c) for r in ROWS for c in COLS if glyph(r, c)]
+    return min((math.hypot(r - CENTRE[0], c - CENTRE[1]) for r, c in cells), default=NONE)
+
+
+def sample(screen):
+    before = time.monotonic()
+    h = hole(screen.cells())
+    return before, time.monotonic(), h
+
+
+def xdotool(*args):
+    """Runs xdotool; returns the times just before and just after."""
+    before = time.monotonic()
+    subprocess.run(["xdotool"] + list(args), check=True)
+    return before, time.monotonic()
+
+
+def wait_quiet(screen, deadline=60.0):
+    """Half a second in a row with no burst cell near the centre."""
+    start = time.monotonic()
+    quiet_since = None
+    while time.monotonic() - start < deadline:
+        t, _, h = sample(screen)
+        if h < NONE:
+            quiet_since = None
+        elif quiet_since is None:
+            quiet_since = t
+        elif t - quiet_since > 0.5:
+            return
+        time.sleep(0.01)
+    raise SystemExit("FAIL: the opening bursts never ended")
+
+
+# Fresh: the centre's own cell or a neighbour holds a burst, so one started
+# within the last tenth of a second of what the screen shows.
+FRESH = 2.5
+
+
+def hold(screen, seconds):
+    wait_quiet(screen)
+    press_before, press = xdotool("keydown", "w")
+    during = []
+    while time.monotonic() < press + seconds:
+        during.append(sample(screen))
+        time.sleep(0.005)
+    release_before, release = xdotool("keyup", "w")
+    after = []
+    while time.monotonic() < release + CLOUD_LIFE + SEEN / SLOWEST_RING + 0.5:
+        after.append(sample(screen))
+        time.sleep(0.005)
+
+    started = next((s for s in during if s[2] <= FRESH), None)
+    if started is None:
+        raise SystemExit("FAIL: holding W set off no burst in %.1f s" % seconds)
+    # A player sees the first burst within moments; a loaded machine may
+    # take a few frames, so allow a quarter of the hold.
+    delay = started[1] - press_before
+    if delay > seconds / 4:
+        raise SystemExit("FAIL: the first burst came %.0f ms after the press" % (delay * 1000))
+    stale = [s for s in during if s[0] >= started[1] and s[2] > FRESH]
+    if stale:
+        t = stale[0][0] - press
+        raise SystemExit("FAIL: W still held, but no new burst %.0f ms into the hold (nearest %.1f cells)"
+                         % (t * 1000, stale[0][2]))
+    # Once the centre is clear of clouds, the ring nearest the centre is the
+    # newest burst's slowest one, SLOWEST_RING * (t - S) cells out for a
+    # burst begun at S, seen at some time t no later than the end of the
+    # read. From then on the centre must stay clear: no burst after it.
+    clear = next((i for i, s in enumerate(after) if s[2] > CLOUD), None)
+    if clear is None:
+        raise SystemExit("FAIL: bursts still near the centre %.1f s after the release"
+                         % (after[-1][0] - release))
+    _, seen, nearest = after[clear]
+    by_ring = seen - min(nearest, SEEN) / SLOWEST_RING - release
+    again = next((s for s in after[clear:] if s[2] <= CLOUD), None)
+    if again is not None:
+        raise SystemExit("FAIL: a new burst %.0f ms after W was released" % ((again[0] - release) * 1000))
+    # Cells are whole, so the ring's bound is up to a cell's flight (70 ms)
+    # late. The clouds give a second bound: the newest one keeps the inner
+    # part of the centre busy until CLOUD_LIFE after its burst, and is gone
+    # by the end of the first read that shows that part empty.
+    gone = next(i for i, s in enumerate(after) if all(h > CORE for _, _, h in after[i:]))
+    by_cloud = after[gone][1] - CLOUD_LIFE - release
+    late = min(by_ring, by_cloud)
+    print("first burst %.0f ms after the press; %d reads in the hold, every one fresh; "
+          "newest burst at most %.0f ms after the release (by its ring %.0f, by its cloud %.0f; "
+          "xdotool took %.0f/%.0f ms)"
+          % (delay * 1000, len(during), late * 1000, by_ring * 1000, by_cloud * 1000,
+             (press - press_before) * 1000, (release - release_before) * 1000))
+    if late > 0.1:
+        raise SystemExit("FAIL: a burst began %.0f ms after W was released" % (late * 1000))
+
+
+if __name__ == "__main__":
+    command, spec = sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else ""
+    if command == "repeat":
+        set_repeat(spec == "on")
+        sys.exit(0)
+    screen = open_screen(spec)
+    if command == "hold":
+        hold(screen, float(sys.argv[3]))
+    elif command == "start":
+        start(screen)
+    elif command == "quiet":
+        wait_quiet(screen)
+    else:
+        raise SystemExit("usage: " + __doc__)
