@@ -176,6 +176,48 @@ def start(screen, deadline=90.0):
     raise SystemExit("FAIL: the game's frame never came up")
 
 
+# The power-up marker's block starts at world cell (0, 0), hidden under the
+# frame's corner; with the view turned 5 rows down and 10 columns right
+# these cells of it are on screen.
+MARKER = [(5, 9), (3, 8), (6, 11)]
+
+
+def marker_colour(pixel):
+    r, g, b = (pixel >> 16) & 255, (pixel >> 8) & 255, pixel & 255
+    return b >= 0x90 and r < 0x60 and g < 0x60
+
+
+def marker_at(screen, px, r, c):
+    pixels = list(screen.cell_pixels(px, r, c))
+    return sum(1 for p in pixels if marker_colour(p)) > len(pixels) // 2
+
+
+def look(screen):
+    """Pointer left 10 cells and up 5: the world slides right and down."""
+    if any(marker_at(screen, screen.pixels(), r, c) for r, c in MARKER):
+        raise SystemExit("FAIL: the marker is on screen before any motion")
+    w, h = screen.size
+    cw, ch = w // screen.cols, h // screen.rows
+
+    def point(col, row):  # the middle of a cell, 0-based
+        xdotool("mousemove", "--window", str(screen.window), str(col * cw + cw // 2),
+                str(row * ch + ch // 2))
+    # The first report only fixes where the pointer is; then one cell at a
+    # time, as a hand moves it.
+    point(41, 13)
+    for step in range(1, 11):
+        point(41 - step, 13 - (step + 1) // 2)
+    start_time = time.monotonic()
+    while time.monotonic() - start_time < 20.0:
+        px = screen.pixels()
+        if all(marker_at(screen, px, r, c) for r, c in MARKER):
+            print("the view turned %.0f ms after the last motion"
+                  % ((time.monotonic() - start_time) * 1000))
+            return
+        time.sleep(0.05)
+    raise SystemExit("FAIL: the pointer moved 10 cells left and 5 up, the view did not follow")
+
+
 def set_repeat(on):
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
@@ -296,6 +338,8 @@ if __name__ == "__main__":
         hold(screen, float(sys.argv[3]))
     elif command == "start":
         start(screen)
+    elif command == "look":
+        look(screen)
     elif command == "quiet":
         wait_quiet(screen)
     else:
