@@ -26,7 +26,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  for log in "$WORK"/*.log; do [ -s "$log" ] && { echo "--- $log:"; tail -n 20 "$log"; } >&2; done
+  exit 1
+}
 # 77: skipped, for CTest; only when a program the run needs is missing.
 need() {
   for program; do
