@@ -14,6 +14,12 @@ go 1
 SCREEN=window:$WINDOW:80:25
 drive start "$SCREEN"
 drive hold "$SCREEN" 2
+# The x11 backend is the one in use: it holds the pointer at the window's
+# centre, so a pointer moved away comes back.
+xdotool mousemove --window "$WINDOW" 20 20
+wait_until '(eval "$(xdotool getmouselocation --shell)"; [ $((X - WIDTH / 2)) -ge -2 ] &&
+  [ $((X - WIDTH / 2)) -le 2 ] && [ $((Y - HEIGHT / 2)) -ge -2 ] && [ $((Y - HEIGHT / 2)) -le 2 ])' \
+  20 "the pointer to be held at the window's centre (x11 backend)"
 xdotool key q
 wait_until '[ -n "$(ended 1)" ]' 20 "the game to end after a quick Q"
 [ "$(ended 1)" = 0 ] || fail "exit status $(ended 1) after Q"

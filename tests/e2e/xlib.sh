@@ -10,17 +10,19 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d)
 PIDS=""
 
+# Ended, or a zombie waiting to be reaped.
+gone() { ! grep -qv '^[0-9]* (.*) Z ' "/proc/$1/stat" 2>/dev/null; }
 cleanup() {
   # An emulator's own helpers (kitty forks one at start) go with it.
   helpers=""
   for pid in $PIDS; do helpers="$helpers $(ps -o pid= --ppid "$pid" 2>/dev/null)"; done
   [ -s "$WORK/gamepid" ] && helpers="$helpers $(cat "$WORK/gamepid")"
   for pid in $PIDS $helpers; do kill "$pid" 2>/dev/null; done
-  for pid in $PIDS; do wait "$pid" 2>/dev/null; done
-  for pid in $helpers; do
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  for pid in $PIDS $helpers; do
+    for _ in $(seq 100); do gone "$pid" && break; sleep 0.05; done
     kill -9 "$pid" 2>/dev/null
   done
+  for pid in $PIDS; do wait "$pid" 2>/dev/null; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
