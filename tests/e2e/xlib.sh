@@ -26,7 +26,8 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
+# Ended from outside (a runner's timeout, a closed output pipe): still clean up.
+trap 'exit 1' INT TERM HUP PIPE
 
 fail() {
   echo "FAIL: $*" >&2
