@@ -27,13 +27,18 @@ start_pane() {
 screen() { T capture-pane -p -t g; }
 flag() { T display-message -p -t g "#{$1}"; }
 
-# wait_for CONDITION-COMMAND DESCRIPTION: polls for up to 5 seconds.
+# wait_for CONDITION-COMMAND DESCRIPTION: polls until the condition holds,
+# for up to WAIT_SECONDS by the clock. Every wait here is for something a
+# working game does at once, so the deadline only bounds a failing run: the
+# sanitizer build on a loaded machine starts and answers many times slower
+# than an idle release build (its start-up alone took over 5 s).
+WAIT_SECONDS=60
 wait_for() {
-  for _ in $(seq 100); do
-    if eval "$1"; then return 0; fi
+  deadline=$(($(date +%s) + WAIT_SECONDS))
+  until eval "$1"; do
+    [ "$(date +%s)" -lt "$deadline" ] || fail "timed out after $WAIT_SECONDS s waiting for $2"
     sleep 0.05
   done
-  fail "timed out waiting for $2"
 }
 
 screen_has() { screen | grep -qF -- "$1"; }
