@@ -24,11 +24,17 @@ MIRROR=${MIRROR:-http://deb.debian.org/debian}
 TARBALL=$CACHE/$SUITE-minbase.tgz
 INTRO="Studio 'Vellmoor' przedstawia"
 WORK=$(mktemp -d /var/tmp/serifall-roots.XXXXXX)
-SOCKET=serifall-root-$$
+SOCKET=serifall-root-$$-0
+PANES=0
 RESULT=$WORK/result.txt
 mkdir -p "$CACHE"
 
-T() { tmux -L "$SOCKET" -f /dev/null "$@"; }
+# The tmux server must see its children exit, whatever signal mask we
+# were started with.
+T() {
+  perl -MPOSIX -e 'sigprocmask(SIG_UNBLOCK, POSIX::SigSet->new(SIGCHLD)); exec @ARGV or die' \
+    tmux -L "$SOCKET" -f /dev/null "$@"
+}
 now() { date +%s; }
 note() { echo "minimal-root: $*"; echo "$*" >>"$RESULT"; }
 
@@ -81,13 +87,16 @@ new_root() {
   mount --bind /dev "$r/dev"
   mount --bind /dev/pts "$r/dev/pts"
   chroot "$r" useradd -m -s /bin/bash player
-  note "$1: fresh minimal $SUITE root in $(($(now) - t0)) s ($(du -sm "$r" | cut -f1) MB)"
+  note "$1: fresh minimal $SUITE root in $(($(now) - t0)) s ($(du -smx "$r" | cut -f1) MB)"
 }
 
 # in_pane ROOT COMMAND: a new window of 80 x 25 running COMMAND in ROOT,
 # everything it prints kept in $WORK/pane.log.
 in_pane() {
   T kill-server 2>/dev/null || true
+  # A new server for each window: the old one may still be shutting down.
+  PANES=$((PANES + 1))
+  SOCKET=serifall-root-$$-$PANES
   : >"$WORK/pane.log"
   T new-session -d -s r -x 80 -y 25 \
     "chroot '$1' env -i TERM=tmux-256color HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin sh -c \"$2\"; echo EXIT=\$?; sleep 3600"
@@ -137,6 +146,7 @@ in_pane "$WORK/source" "cd /home/player/serifall && setpriv --reuid=player --reg
 wait_screen "EXIT=" 60 || fail "the unprivileged run did not end"
 transcript | grep -q 'as root, run:' || fail "no command for root"
 note "as a user without sudo: $(transcript | grep -c serifall:) lines, ending with the command to run as root"
+transcript | sed 's/^/  | /' >>"$RESULT"
 
 t0=$(now)
 in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh play"
