@@ -24,7 +24,8 @@ play:
 test:
 	@$(RUN) test
 
-soak: test
+soak:
+	@$(RUN) build-tests
 	@cd $(BUILD) && ctest --output-on-failure -L soak
 
 install:

@@ -5,6 +5,7 @@
 #   ./serifall.sh play      build the two programs and start the game
 #   ./serifall.sh test      build everything and run every test
 #   ./serifall.sh build     build the two programs only
+#   ./serifall.sh build-tests   build the programs and the tests
 #   ./serifall.sh install   install them under PREFIX (default /usr/local)
 #   ./serifall.sh deb       build serifall_<version>_<arch>.deb
 #   ./serifall.sh deps play|test|deb [package...]   only install packages
@@ -147,11 +148,13 @@ build() {
       { grep -E 'error|Error' "$LOG" | tail -n 20 >&2; die "build failed; the log: $LOG"; }
     return 0
   fi
+  tty=""
+  [ -t 1 ] && tty=1
   status=$TOP/$BUILD/.build-status
   rm -f "$status"
   # shellcheck disable=SC2086
   { as_owner cmake --build "$BUILD" $targets -j "$JOBS" 2>&1 || echo $? >"$status"; } |
-    tee -a "$LOG" | awk -v todo="$todo" -v what="$what" -v tty="$([ -t 1 ] && echo 1)" '
+    tee -a "$LOG" | awk -v todo="$todo" -v what="$what" -v tty="$tty" '
       /Building CXX object/ {
         n++
         if (tty) printf "\rserifall: building %s: %d of %d files", what, n, todo
@@ -184,10 +187,14 @@ play() {
   exec "$BUILD/serifall"
 }
 
-run_tests() {
+build_tests() {
   start_log
   prepare ON "testing" "$TEST_PACKAGES"
   build "the game and its tests"
+}
+
+run_tests() {
+  build_tests
   cd "$BUILD"
   count=$(as_owner ctest -N -LE soak | sed -n 's/^Total Tests: //p')
   say "running $count tests, $JOBS at a time (the longest take about a minute)"
@@ -245,6 +252,7 @@ case ${1:-} in
   play) play ;;
   test) run_tests ;;
   build) start_log; build_programs ;;
+  build-tests) build_tests ;;
   install) install_programs ;;
   deb) make_deb ;;
   deps)

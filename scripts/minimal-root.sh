@@ -35,7 +35,8 @@ T() {
   perl -MPOSIX -e 'sigprocmask(SIG_UNBLOCK, POSIX::SigSet->new(SIGCHLD)); exec @ARGV or die' \
     tmux -L "$SOCKET" -f /dev/null "$@"
 }
-now() { date +%s; }
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { d = b - a; printf (d < 10 ? "%.1f" : "%.0f"), d }'; }
 note() { echo "minimal-root: $*"; echo "$*" >>"$RESULT"; }
 
 # Mounts are undone and processes left in a root ended (by their ids)
@@ -87,7 +88,7 @@ new_root() {
   mount --bind /dev "$r/dev"
   mount --bind /dev/pts "$r/dev/pts"
   chroot "$r" useradd -m -s /bin/bash player
-  note "$1: fresh minimal $SUITE root in $(($(now) - t0)) s ($(du -smx "$r" | cut -f1) MB)"
+  note "$1: fresh minimal $SUITE root in $(since "$t0") s ($(du -smx "$r" | cut -f1) MB)"
 }
 
 # in_pane ROOT COMMAND: a new window of 80 x 25 running COMMAND in ROOT,
@@ -104,16 +105,17 @@ in_pane() {
 }
 # wait_screen TEXT SECONDS: polls the window and the pane log.
 wait_screen() {
-  deadline=$(($(now) + $2))
-  while [ "$(now)" -lt "$deadline" ]; do
+  deadline=$(($(date +%s) + $2))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
     T capture-pane -p -t r 2>/dev/null | grep -qF -- "$1" && return 0
     grep -aqF -- "$1" "$WORK/pane.log" 2>/dev/null && return 0
-    sleep 0.5
+    sleep 0.2
   done
   return 1
 }
 # The pane's output as plain lines, without escapes and progress returns.
-transcript() { sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r/\n/g' "$WORK/pane.log" | grep -a 'serifall:\|tests passed\|Total Test\|tests failed\|EXIT=' | awk '!seen[$0]++'; }
+transcript() { sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r/\n/g' "$WORK/pane.log" | grep -a 'serifall:\|apt-get update &&\|then run\|tests passed\|Total Test\|tests failed\|EXIT=' |
+  awk '/ of [0-9]+ files$/ { held = $0; next } held != "" { print held; held = "" } !seen[$0]++; END { if (held != "") print held }'; }
 fail() {
   note "FAILED: $*"
   transcript >&2
@@ -129,7 +131,7 @@ if [ -z "$deb" ]; then
   t0=$(now)
   ./serifall.sh deb >"$WORK/deb.log" 2>&1 || { cat "$WORK/deb.log" >&2; exit 1; }
   deb=$(ls -t "$TOP"/serifall_*.deb | head -n 1)
-  note "deb: ./serifall.sh deb on this machine in $(($(now) - t0)) s: $(basename "$deb")"
+  note "deb: ./serifall.sh deb on this machine in $(since "$t0") s: $(basename "$deb")"
   grep -E '^[EW]: ' "$WORK/deb.log" | sed 's/^/  lintian /' | tee -a "$RESULT" || true
 fi
 
@@ -151,7 +153,7 @@ transcript | sed 's/^/  | /' >>"$RESULT"
 t0=$(now)
 in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh play"
 wait_screen "$INTRO" 3600 || fail "no intro after ./serifall.sh play"
-note "./serifall.sh play: intro after $(($(now) - t0)) s"
+note "./serifall.sh play: intro after $(since "$t0") s"
 transcript | sed 's/^/  | /' >>"$RESULT"
 T send-keys -t r x
 sleep 1
@@ -162,14 +164,14 @@ t0=$(now)
 in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh test"
 wait_screen "EXIT=" 5400 || fail "./serifall.sh test did not end"
 summary=$(transcript | grep -a 'tests passed\|tests failed' | tail -n 1)
-note "./serifall.sh test: summary after $(($(now) - t0)) s: $summary"
+note "./serifall.sh test: summary after $(since "$t0") s: $summary"
 transcript | sed 's/^/  | /' >>"$RESULT"
 sed 's/\r//g' "$WORK/pane.log" | grep -a 'Not Run\|\*\*\*Skipped\|\*\*\*Failed' | sed 's/^/  | /' >>"$RESULT" || true
 transcript | grep -q 'EXIT=0' || fail "the tests failed"
 t0=$(now)
 in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh play"
 wait_screen "$INTRO" 60 || fail "no intro on the built tree"
-note "./serifall.sh play again on the built tree: intro after $(($(now) - t0)) s"
+note "./serifall.sh play again on the built tree: intro after $(since "$t0") s"
 T kill-server
 [ -z "$(find "$dest" -user root -print -quit)" ] || fail "root-owned files in the player's tree"
 unmount_root "$WORK/source"
@@ -180,13 +182,13 @@ t0=$(now)
 in_pane "$WORK/package" "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/$(basename "$deb") >/tmp/apt.log 2>&1 && echo installed; tail -n 3 /tmp/apt.log"
 wait_screen "EXIT=" 1800 || fail "apt-get install did not end"
 grep -aq installed "$WORK/pane.log" || fail "apt-get install failed: $(tail -n 3 "$WORK/package/tmp/apt.log")"
-note "apt-get install ./$(basename "$deb"): $(($(now) - t0)) s, $(grep -c '^Setting up' "$WORK/package/tmp/apt.log") packages set up"
+note "apt-get install ./$(basename "$deb"): $(since "$t0") s, $(grep -c '^Setting up' "$WORK/package/tmp/apt.log") packages set up"
 t0=$(now)
 in_pane "$WORK/package" "su -l player -c serifall"
 wait_screen "$INTRO" 60 || fail "no intro from the installed serifall"
-note "serifall from the package, as a user: intro after $(($(now) - t0)) s"
+note "serifall from the package, as a user: intro after $(since "$t0") s"
 T send-keys -t r x
 sleep 1
 T send-keys -t r q
 wait_screen "EXIT=0" 20 || fail "the installed game did not end with Q"
-note "whole run: $(($(now) - run_start)) s"
+note "whole run: $(since "$run_start") s"
