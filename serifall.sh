@@ -100,8 +100,12 @@ then run this command again"
   bytes=$(apt-get -qq --print-uris install --no-install-recommends $missing 2>/dev/null |
     awk '{ s += $3 } END { print s + 0 }')
   say "installing $total packages with their dependencies ($(mb "$bytes") MB to download)"
-  $apt install -y -q --no-install-recommends $missing >>"$LOG" 2>&1 ||
-    { log_tail; die "apt-get install failed; the log: $LOG"; }
+  if ! $apt install -y -q --no-install-recommends $missing >>"$LOG" 2>&1; then
+    # Old lists name versions the mirror no longer has.
+    say "reading package lists from the mirror again (apt-get update)"
+    { $apt update && $apt install -y -q --no-install-recommends $missing; } >>"$LOG" 2>&1 ||
+      { log_tail; die "apt-get install failed; the log: $LOG"; }
+  fi
   say "installed $total packages"
 }
 
