@@ -158,14 +158,21 @@ build() {
   rm -f "$status"
   # shellcheck disable=SC2086
   { as_owner cmake --build "$BUILD" $targets -j "$JOBS" 2>&1 || echo $? >"$status"; } |
-    tee -a "$LOG" | awk -v todo="$todo" -v what="$what" -v tty="$tty" '
-      /Building CXX object/ {
-        n++
-        if (tty) printf "\rserifall: building %s: %d of %d files", what, n, todo
-        else if (n == 1) printf "serifall: building %s: %d files\n", what, todo
-        fflush()
-      }
-      END { if (tty && n) printf "\n" }'
+    tee -a "$LOG" | {
+      # The shell reads the pipe a line at a time; awk would wait for a
+      # full buffer before counting.
+      n=0
+      while IFS= read -r line; do
+        case $line in *"Building CXX object"*) ;; *) continue ;; esac
+        n=$((n + 1))
+        if [ -n "$tty" ]; then
+          printf '\rserifall: building %s: %d of %d files' "$what" "$n" "$todo"
+        elif [ "$n" -eq 1 ]; then
+          say "building $what: $todo files"
+        fi
+      done
+      [ -z "$tty" ] || [ "$n" -eq 0 ] || echo
+    }
   if [ -f "$status" ]; then
     rm -f "$status"
     grep -E 'error|Error' "$LOG" | tail -n 20 >&2
