@@ -144,7 +144,8 @@ build() {
   # A dry run tells how many files are out of date.
   # shellcheck disable=SC2086
   plan=$(as_owner cmake --build "$BUILD" $targets -- -n 2>/dev/null || echo 'Linking: dry run failed')
-  todo=$(printf '%s\n' "$plan" | grep -c 'Building CXX object' || true)
+  # Each target of a dry run lists the libraries it needs again.
+  todo=$(printf '%s\n' "$plan" | grep 'Building CXX object' | sort -u | wc -l)
   printf '%s\n' "$plan" | grep -qE 'Building|Linking|Generating' || return 0
   if [ "$todo" -eq 0 ]; then
     # shellcheck disable=SC2086
