@@ -39,11 +39,13 @@ mb() { awk -v b="$1" 'BEGIN { printf "%.0f", b / 1e6 }'; }
 # Root may be asked to install into or build from a tree that belongs to a
 # user; every step that writes into the tree then runs as that user, so no
 # root-owned file is ever left behind in it.
-tree_owner() { stat -c %u "$TOP"; }
+OWNER=$(stat -c %u "$TOP")
+ME=$(id -u)
+tree_owner() { echo "$OWNER"; }
 as_owner() {
-  if [ "$(id -u)" -eq 0 ] && [ "$(tree_owner)" -ne 0 ]; then
-    setpriv --reuid="$(tree_owner)" --regid="$(stat -c %g "$TOP")" --clear-groups \
-      env HOME="$(getent passwd "$(tree_owner)" | cut -d: -f6)" "$@"
+  if [ "$ME" -eq 0 ] && [ "$OWNER" -ne 0 ]; then
+    setpriv --reuid="$OWNER" --regid="$(stat -c %g "$TOP")" --clear-groups \
+      env HOME="$(getent passwd "$OWNER" | cut -d: -f6)" "$@"
   else
     "$@"
   fi
@@ -141,36 +143,24 @@ build() {
   shift
   targets=""
   for t in "$@"; do targets="$targets --target $t"; done
-  # A dry run tells how many files are out of date.
-  # shellcheck disable=SC2086
-  plan=$(as_owner cmake --build "$BUILD" $targets -- -n 2>/dev/null || echo 'Linking: dry run failed')
-  # Each target of a dry run lists the libraries it needs again.
-  todo=$(printf '%s\n' "$plan" | grep 'Building CXX object' | sort -u | wc -l)
-  printf '%s\n' "$plan" | grep -qE 'Building|Linking|Generating' || return 0
-  if [ "$todo" -eq 0 ]; then
-    # shellcheck disable=SC2086
-    as_owner cmake --build "$BUILD" $targets -j "$JOBS" >>"$LOG" 2>&1 ||
-      { grep -E 'error|Error' "$LOG" | tail -n 20 >&2; die "build failed; the log: $LOG"; }
-    return 0
-  fi
   tty=""
   [ -t 1 ] && tty=1
   status=$TOP/$BUILD/.build-status
   rm -f "$status"
+  [ -n "$tty" ] || say "building $what"
   # shellcheck disable=SC2086
   { as_owner cmake --build "$BUILD" $targets -j "$JOBS" 2>&1 || echo $? >"$status"; } |
     tee -a "$LOG" | {
-      # The shell reads the pipe a line at a time; awk would wait for a
-      # full buffer before counting.
+      # The shell reads the pipe a line at a time (awk would wait for a
+      # full buffer); CMake's own percentage counts against all the work.
       n=0
       while IFS= read -r line; do
         case $line in *"Building CXX object"*) ;; *) continue ;; esac
         n=$((n + 1))
-        if [ -n "$tty" ]; then
-          printf '\rserifall: building %s: %d of %d files' "$what" "$n" "$todo"
-        elif [ "$n" -eq 1 ]; then
-          say "building $what: $todo files"
-        fi
+        pct=${line#*"["}
+        pct=${pct%%"%"*}
+        pct=${pct# }
+        [ -z "$tty" ] || printf '\rserifall: building %s: %s%% (%d compiled)' "$what" "${pct# }" "$n"
       done
       [ -z "$tty" ] || [ "$n" -eq 0 ] || echo
     }
@@ -181,13 +171,22 @@ build() {
   fi
 }
 
+# Nothing in the sources is newer than the programs: nothing to build.
+programs_fresh() {
+  [ -x "$BUILD/serifall" ] && [ -x "$BUILD/serifall-early" ] &&
+    [ -z "$(find source game platform CMakeLists.txt \( -newer "$BUILD/serifall" -o \
+      -newer "$BUILD/serifall-early" \) -print 2>/dev/null | head -n 1)" ]
+}
+
 build_programs() {
   # A tree configured with its tests keeps them; a new one has none, so
   # playing needs no test packages.
   if grep -q '^SERIFALL_TESTS:BOOL=ON' "$BUILD/CMakeCache.txt" 2>/dev/null &&
     { is_current ON "$TEST_PACKAGES" || [ -z "$(missing_packages "$TEST_PACKAGES")" ]; }; then
+    is_current ON "$TEST_PACKAGES" && programs_fresh && return 0
     prepare ON "playing" "$TEST_PACKAGES"
   else
+    is_current OFF "$PLAY_PACKAGES" && programs_fresh && return 0
     prepare OFF "playing" "$PLAY_PACKAGES"
   fi
   build "the game" serifall serifall-early
