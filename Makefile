@@ -1,43 +1,57 @@
-# Thin wrapper around CMake. `make play` and `make test` install what the
-# build needs first, so both work on a fresh Debian or Ubuntu machine.
+# Thin wrapper around serifall.sh, which installs the Debian packages each
+# step needs, configures only when something changed and builds quietly.
 BUILD   ?= build
 PREFIX  ?= /usr/local
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR  ?= OFF
 CMAKE_FLAGS ?=
+RUN = BUILD='$(BUILD)' PREFIX='$(PREFIX)' JOBS='$(JOBS)' SERIFALL_WERROR='$(WERROR)' \
+      CMAKE_FLAGS='$(CMAKE_FLAGS)' ./serifall.sh
 
-.PHONY: all deps configure build play test install bench soak clean
+.PHONY: all deps build play test install deb bench soak screenshot minimal-root clean
 
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@$(RUN) deps test
 
-configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) -DSERIFALL_WERROR=$(WERROR) $(CMAKE_FLAGS) >/dev/null
+build:
+	@$(RUN) build
 
-build: configure
-	@cmake --build $(BUILD) -j $(JOBS)
+play:
+	@$(RUN) play
 
-play: build
-	@$(BUILD)/serifall
+test:
+	@$(RUN) test
 
-test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE soak
-
-soak: build
+soak:
+	@$(RUN) build-tests
 	@cd $(BUILD) && ctest --output-on-failure -L soak
 
-install: build
-	@cmake --install $(BUILD) --prefix $(PREFIX)
+install:
+	@$(RUN) install
 
-bench: deps
+# serifall_<version>_<arch>.deb in this folder, checked with lintian.
+deb:
+	@$(RUN) deb
+
+bench:
+	@$(RUN) deps play
 	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DSERIFALL_TESTS=OFF -DSERIFALL_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
 	@if [ -x $(BUILD)-bench/serifall_bench ]; then $(BUILD)-bench/serifall_bench; else echo "no benchmark program yet"; fi
 
+# doc/screenshot.png from xterm under Xvfb.
+screenshot: build
+	@scripts/screenshot.sh $(BUILD)/serifall
+
+# The README's commands and the package on fresh minimal Debian 12 roots
+# (as root; takes a while).
+minimal-root:
+	@scripts/minimal-root.sh
+
 clean:
-	@rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan
+	@rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-deb $(BUILD)-fuzz $(BUILD)-clang
 
 # libFuzzer targets built with clang in their own folder; each runs
 # FUZZ_SECONDS from the seed corpus in tests/fuzz/corpus.

@@ -1,0 +1,198 @@
+#!/bin/sh
+# The README's two commands and the Debian package, tried as a new player
+# would: on fresh minimal Debian 12 roots (debootstrap --variant=minbase),
+# each step timed. Run as root from the tree:
+#
+#   scripts/minimal-root.sh [path/to/serifall_<version>_<arch>.deb]
+#
+# Without a package it builds one with `./serifall.sh deb` first. The
+# downloaded base system is kept in $SERIFALL_ROOT_CACHE (default
+# /var/cache/serifall-roots) so that reruns download less; every root is
+# still installed afresh from it. Results go to the terminal and to
+# $SERIFALL_ROOT_CACHE/last-run.txt.
+set -eu
+
+[ "$(id -u)" -eq 0 ] || { echo "minimal-root: run as root (it uses debootstrap and chroot)" >&2; exit 1; }
+cd "$(dirname "$0")/.."
+TOP=$(pwd)
+CACHE=${SERIFALL_ROOT_CACHE:-/var/cache/serifall-roots}
+SUITE=bookworm
+# The mirror this machine uses, so the roots see the same archive.
+MIRROR=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\/\{0,1\}\)$/\1/p; s/^deb \(http[^ ]*\/debian\/\{0,1\}\) .*/\1/p' \
+  /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sources.list.d/*.list 2>/dev/null | head -n 1)
+MIRROR=${MIRROR:-http://deb.debian.org/debian}
+TARBALL=$CACHE/$SUITE-minbase.tgz
+INTRO="Studio 'Vellmoor' przedstawia"
+WORK=$(mktemp -d /var/tmp/serifall-roots.XXXXXX)
+SOCKET=serifall-root-$$-0
+PANES=0
+RESULT=$WORK/result.txt
+mkdir -p "$CACHE"
+
+# The tmux server must see its children exit, whatever signal mask we
+# were started with.
+T() {
+  perl -MPOSIX -e 'sigprocmask(SIG_UNBLOCK, POSIX::SigSet->new(SIGCHLD)); exec @ARGV or die' \
+    tmux -L "$SOCKET" -f /dev/null "$@"
+}
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { d = b - a; printf (d < 10 ? "%.1f" : "%.0f"), d }'; }
+note() { echo "minimal-root: $*"; echo "$*" >>"$RESULT"; }
+
+# Mounts are undone and processes left in a root ended (by their ids)
+# before anything is deleted; a root is removed only once nothing of the
+# host is mounted in it any more.
+ROOTS=""
+unmount_root() {
+  r=$1
+  for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    case $(readlink "/proc/$pid/root" 2>/dev/null) in
+      "$r" | "$r"/*) kill -9 "$pid" 2>/dev/null || true ;;
+    esac
+  done
+  for m in dev/pts dev sys proc; do
+    if mountpoint -q "$r/$m" 2>/dev/null; then
+      umount "$r/$m" 2>/dev/null || umount -l "$r/$m"
+    fi
+  done
+}
+cleanup() {
+  T kill-server 2>/dev/null || true
+  for r in $ROOTS; do unmount_root "$r"; done
+  if grep -q " $WORK/" /proc/mounts; then
+    echo "minimal-root: something is still mounted under $WORK; left it in place" >&2
+  else
+    [ -f "$RESULT" ] && cp "$RESULT" "$CACHE/last-run.txt"
+    rm -rf "$WORK"
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+new_root() {
+  r=$WORK/$1
+  ROOTS="$ROOTS $r"
+  if [ ! -s "$TARBALL" ]; then
+    echo "minimal-root: downloading the $SUITE base system once into $TARBALL"
+    debootstrap --variant=minbase --make-tarball="$TARBALL.part" "$SUITE" "$WORK/tarball" "$MIRROR" \
+      >"$WORK/tarball.log" 2>&1 || { tail -n 20 "$WORK/tarball.log" >&2; exit 1; }
+    mv "$TARBALL.part" "$TARBALL"
+    rm -rf "$WORK/tarball"
+  fi
+  t0=$(now)
+  debootstrap --variant=minbase --unpack-tarball="$TARBALL" "$SUITE" "$r" "$MIRROR" >"$WORK/$1.log" 2>&1 ||
+    { tail -n 20 "$WORK/$1.log" >&2; exit 1; }
+  cp /etc/resolv.conf "$r/etc/resolv.conf"
+  mount -t proc proc "$r/proc"
+  mount -t sysfs sysfs "$r/sys"
+  mount --bind /dev "$r/dev"
+  mount --bind /dev/pts "$r/dev/pts"
+  chroot "$r" useradd -m -s /bin/bash player
+  note "$1: fresh minimal $SUITE root in $(since "$t0") s ($(du -smx "$r" | cut -f1) MB)"
+}
+
+# in_pane ROOT COMMAND: a new window of 80 x 25 running COMMAND in ROOT,
+# everything it prints kept in $WORK/pane.log.
+in_pane() {
+  T kill-server 2>/dev/null || true
+  # A new server for each window: the old one may still be shutting down.
+  PANES=$((PANES + 1))
+  SOCKET=serifall-root-$$-$PANES
+  : >"$WORK/pane.log"
+  T new-session -d -s r -x 80 -y 25 \
+    "chroot '$1' env -i TERM=tmux-256color HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin sh -c \"$2\"; echo EXIT=\$?; sleep 3600"
+  T pipe-pane -t r 'cat >>'"$WORK/pane.log"
+}
+# wait_screen TEXT SECONDS: polls the window and the pane log.
+wait_screen() {
+  deadline=$(($(date +%s) + $2))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    T capture-pane -p -t r 2>/dev/null | grep -qF -- "$1" && return 0
+    grep -aqF -- "$1" "$WORK/pane.log" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# The pane's output as plain lines, without escapes and progress returns.
+transcript() { sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r/\n/g' "$WORK/pane.log" | grep -a 'serifall:\|apt-get update &&\|then run\|tests passed\|Total Test\|tests failed\|EXIT=' |
+  awk '/ of [0-9]+ files$/ { held = $0; next } held != "" { print held; held = "" } !seen[$0]++; END { if (held != "") print held }'; }
+fail() {
+  note "FAILED: $*"
+  transcript >&2
+  T capture-pane -p -t r >&2 2>/dev/null || true
+  exit 1
+}
+
+run_start=$(now)
+note "minimal-root run of $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), mirror $MIRROR"
+
+deb=${1:-}
+if [ -z "$deb" ]; then
+  t0=$(now)
+  ./serifall.sh deb >"$WORK/deb.log" 2>&1 || { cat "$WORK/deb.log" >&2; exit 1; }
+  deb=$(ls -t "$TOP"/serifall_*.deb | head -n 1)
+  note "deb: ./serifall.sh deb on this machine in $(since "$t0") s: $(basename "$deb")"
+  grep -E '^[EW]: ' "$WORK/deb.log" | sed 's/^/  lintian /' | tee -a "$RESULT" || true
+fi
+
+# The tree as a clone holds it: tracked and new files, no build folders.
+new_root source
+dest=$WORK/source/home/player/serifall
+mkdir -p "$dest"
+git ls-files -z --cached --others --exclude-standard | xargs -0 tar -cf - --ignore-failed-read 2>/dev/null |
+  tar -xf - -C "$dest"
+chroot "$WORK/source" chown -R player:player /home/player/serifall
+
+# A player without root rights and without sudo is told what to run as root.
+in_pane "$WORK/source" "cd /home/player/serifall && setpriv --reuid=player --regid=player --clear-groups ./serifall.sh play"
+wait_screen "EXIT=" 60 || fail "the unprivileged run did not end"
+transcript | grep -q 'as root, run:' || fail "no command for root"
+note "as a user without sudo: $(transcript | grep -c serifall:) lines, ending with the command to run as root"
+transcript | sed 's/^/  | /' >>"$RESULT"
+
+t0=$(now)
+in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh play"
+wait_screen "$INTRO" 3600 || fail "no intro after ./serifall.sh play"
+note "./serifall.sh play: intro after $(since "$t0") s"
+transcript | sed 's/^/  | /' >>"$RESULT"
+T send-keys -t r x
+sleep 1
+T send-keys -t r q
+wait_screen "EXIT=0" 20 || fail "the game did not end with Q"
+
+t0=$(now)
+in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh test"
+wait_screen "EXIT=" 5400 || fail "./serifall.sh test did not end"
+summary=$(transcript | grep -a 'tests passed\|tests failed' | tail -n 1)
+note "./serifall.sh test: summary after $(since "$t0") s: $summary"
+transcript | sed 's/^/  | /' >>"$RESULT"
+sed 's/\r//g' "$WORK/pane.log" | grep -a 'Not Run\|\*\*\*Skipped\|\*\*\*Failed' | sed 's/^/  | /' >>"$RESULT" || true
+transcript | grep -q 'EXIT=0' || fail "the tests failed"
+t0=$(now)
+chroot "$WORK/source" sh -c 'cd /home/player/serifall && ./serifall.sh build' </dev/null >/dev/null 2>&1 ||
+  fail "./serifall.sh build on the built tree"
+note "./serifall.sh build on the built tree (what play does before it starts the game): $(since "$t0") s"
+t0=$(now)
+in_pane "$WORK/source" "cd /home/player/serifall && ./serifall.sh play"
+wait_screen "$INTRO" 60 || fail "no intro on the built tree"
+note "./serifall.sh play again on the built tree: intro after $(since "$t0") s"
+T kill-server
+[ -z "$(find "$dest" -user root -print -quit)" ] || fail "root-owned files in the player's tree"
+unmount_root "$WORK/source"
+
+new_root package
+cp "$deb" "$WORK/package/tmp/"
+t0=$(now)
+in_pane "$WORK/package" "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/$(basename "$deb") >/tmp/apt.log 2>&1 && echo installed; tail -n 3 /tmp/apt.log"
+wait_screen "EXIT=" 1800 || fail "apt-get install did not end"
+grep -aq installed "$WORK/pane.log" || fail "apt-get install failed: $(tail -n 3 "$WORK/package/tmp/apt.log")"
+note "apt-get install ./$(basename "$deb"): $(since "$t0") s, $(grep -c '^Setting up' "$WORK/package/tmp/apt.log") packages set up"
+t0=$(now)
+in_pane "$WORK/package" "su -l player -c serifall"
+wait_screen "$INTRO" 60 || fail "no intro from the installed serifall"
+note "serifall from the package, as a user: intro after $(since "$t0") s"
+T send-keys -t r x
+sleep 1
+T send-keys -t r q
+wait_screen "EXIT=0" 20 || fail "the installed game did not end with Q"
+note "whole run: $(since "$run_start") s"
