@@ -67,7 +67,6 @@ void aimAtFormation() {
   viewCol = screenCols / 2 - (formationCol + 16);
 }
 
-
 void powerUpOn() {
   aimAtFormation();
   powerUpActive = true;
@@ -115,7 +114,8 @@ struct Result {
 
 void writeCurvePoint(FILE* curve, const Scene& scene, bool paced, double t, double fps) {
   if (curve)
-    std::fprintf(curve, "%s%s,%.3f,%zu,%.1f\n", scene.name, paced ? "" : " (unpaced)", t, effectList.size(), fps);
+    std::fprintf(curve, "%s%s,%.3f,%zu,%.1f\n", scene.name, paced ? "" : " (unpaced)", t, effectList.size(),
+                 fps);
 }
 
 double percentile(std::vector<double>& values, int p) {
@@ -218,7 +218,8 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
     double window = std::chrono::duration<double>(t1 - windowStart).count();
     if (window >= 0.1) {
       if (!link.turns && !link.stall)
-        writeCurvePoint(curve, scene, paced, std::chrono::duration<double>(t1 - begin).count(), windowFrames / window);
+        writeCurvePoint(curve, scene, paced, std::chrono::duration<double>(t1 - begin).count(),
+                        windowFrames / window);
       windowStart = t1;
       windowFrames = 0;
     }
@@ -340,11 +341,11 @@ int main(int argc, char** argv) {
       std::printf("%-15s %-8s %9.0f %9.2f %9.2f %13.0f %9.0f %8zu\n", scene.name, paced ? "paced" : "unpaced",
                   r.fps, r.medianUs, r.p99Us, r.bytesPerGameSecond, r.writesPerSecond, r.effects);
       if (table)
-        std::fprintf(table, "%s,%s,%.0f,%.2f,%.2f,%.0f,%.0f\n", scene.name, paced ? "paced" : "unpaced", r.fps,
-                     r.medianUs, r.p99Us, r.bytesPerGameSecond, r.writesPerSecond);
+        std::fprintf(table, "%s,%s,%.0f,%.2f,%.2f,%.0f,%.0f\n", scene.name, paced ? "paced" : "unpaced",
+                     r.fps, r.medianUs, r.p99Us, r.bytesPerGameSecond, r.writesPerSecond);
     }
-    std::printf("%-15s %-8s %9.2f %20s %13.1f times fewer bytes\n", "", "ratio", both[1].fps / both[0].fps, "",
-                both[0].bytesPerGameSecond / std::max(1.0, both[1].bytesPerGameSecond));
+    std::printf("%-15s %-8s %9.2f %20s %13.1f times fewer bytes\n", "", "ratio", both[1].fps / both[0].fps,
+                "", both[0].bytesPerGameSecond / std::max(1.0, both[1].bytesPerGameSecond));
     std::fflush(stdout);
   }
 
@@ -357,30 +358,34 @@ int main(int argc, char** argv) {
       const char* name;
       bool paced;
       double rate;
-    } runs[] = {{"paced, fast reader", true, 0}, {"paced, 20 kB/s", true, 20000},
-                {"unpaced, 20 kB/s", false, 20000}, {"unpaced, fast reader", false, 0}};
+    } runs[] = {{"paced, fast reader", true, 0},
+                {"paced, 20 kB/s", true, 20000},
+                {"unpaced, 20 kB/s", false, 20000},
+                {"unpaced, fast reader", false, 0}};
     for (const Run& run : runs) {
       Link link;
       link.bytesPerSecond = run.rate;
       link.turns = true;
       Result r = runScene(held, run.paced, link, nullptr);
-      std::printf("%-22s %9.0f %9.0f %10.0f %14.0f %7s %11.1f %11.1f %8zu\n", run.name, r.fps, r.p99Us, r.worstUs,
-                  r.longestWaitUs, run.paced ? std::to_string(r.blockedFrames).c_str() : "-", r.latencyMedianMs,
-                  r.latencyP99Ms, r.latencySamples);
+      std::printf("%-22s %9.0f %9.0f %10.0f %14.0f %7s %11.1f %11.1f %8zu\n", run.name, r.fps, r.p99Us,
+                  r.worstUs, r.longestWaitUs, run.paced ? std::to_string(r.blockedFrames).c_str() : "-",
+                  r.latencyMedianMs, r.latencyP99Ms, r.latencySamples);
       std::fflush(stdout);
     }
   }
 
   // A terminal that stops reading for 3 s; Q a second into the stall.
   if (!only || std::strstr("stalled", only)) {
-    std::printf("\n%-22s %16s %16s %10s\n", "stalled (W held)", "frames/s before", "frames/s stalled", "Q ms");
+    std::printf("\n%-22s %16s %16s %10s\n", "stalled (W held)", "frames/s before", "frames/s stalled",
+                "Q ms");
     for (int paced = 1; paced >= 0; --paced) {
       Link link;
       link.stall = true;
       Scene scene = held;
       scene.seconds = 10;
       Result r = runScene(scene, paced, link, nullptr);
-      std::printf("%-22s %16.0f %16.0f %10.1f\n", paced ? "paced" : "unpaced", r.beforeFps, r.stalledFps, r.quitMs);
+      std::printf("%-22s %16.0f %16.0f %10.1f\n", paced ? "paced" : "unpaced", r.beforeFps, r.stalledFps,
+                  r.quitMs);
       std::fflush(stdout);
     }
   }

@@ -16,7 +16,8 @@
 #include "platform/output.h"
 
 int64_t benchMicros() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 

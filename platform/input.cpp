@@ -80,6 +80,7 @@ const char* inputRestoreBytes(size_t* length) {
 const char* inputBackendName() {
   if (backend == Backend::none) return "none";
   if (backend == Backend::x11) return "x11";
-  if (term.kitty) return term.pixels ? "terminal (kitty keys, pixel pointer)" : "terminal (kitty keys, cell pointer)";
+  if (term.kitty)
+    return term.pixels ? "terminal (kitty keys, pixel pointer)" : "terminal (kitty keys, cell pointer)";
   return term.pixels ? "terminal (timed keys, pixel pointer)" : "terminal (timed keys, cell pointer)";
 }

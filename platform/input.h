@@ -30,7 +30,7 @@
 #include <cstdint>
 
 struct InputState {
-  bool w = false;      // held at the moment of polling
+  bool w = false;  // held at the moment of polling
   bool space = false;
   bool q = false;
   int quit = 0;          // a quit key: SIGQUIT for Ctrl-\, else SIGINT (Ctrl-C)

@@ -152,8 +152,7 @@ void parserReset(InputParser& parser) { parser = InputParser{}; }
 
 bool parserByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& event) {
   switch (parser.state) {
-    case escape:
-      return escapeByte(parser, byte, now, event);
+    case escape: return escapeByte(parser, byte, now, event);
     case ss3:
       parser.state = ground;
       if (byte >= 0x40 && byte <= 0x7e) return false;
@@ -169,8 +168,7 @@ bool parserByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& even
         return false;
       }
       return csiByte(parser, byte, now, event);
-    default:
-      return groundByte(parser, byte, now, event);
+    default: return groundByte(parser, byte, now, event);
   }
 }
 

@@ -17,13 +17,13 @@
 
 enum class InputEventKind : uint8_t {
   none,
-  key,           // a = byte (ESC + byte arrives as that byte)
-  kittyKey,      // a = key code, b = modifiers (1 + bits), c = 1 press, 2 repeat, 3 release
-  mouse,         // a = button code Cb, b = x, c = y (1-based), release = final 'm'
+  key,       // a = byte (ESC + byte arrives as that byte)
+  kittyKey,  // a = key code, b = modifiers (1 + bits), c = 1 press, 2 repeat, 3 release
+  mouse,     // a = button code Cb, b = x, c = y (1-based), release = final 'm'
   focusIn,
   focusOut,
-  kittyFlags,    // a = flags (reply to CSI ? u)
-  modeReport,    // a = mode, b = Ps (DECRPM reply to DECRQM)
+  kittyFlags,        // a = flags (reply to CSI ? u)
+  modeReport,        // a = mode, b = Ps (DECRPM reply to DECRQM)
   deviceAttributes,  // DA1 reply: the end of the probe
 };
 
@@ -51,14 +51,14 @@ constexpr int kMaxSubParams = 3;
 
 struct InputParser {
   uint8_t state = 0;
-  uint8_t marker = 0;        // private marker '<', '=', '>', '?' or 0
-  uint8_t intermediate = 0;  // last intermediate byte or 0
-  bool invalid = false;      // over-long or malformed: consume, report nothing
-  int length = 0;            // bytes of the current sequence
-  int paramCount = 0;        // parameters started so far
-  int subIndex = 0;          // sub-parameter of the current parameter
+  uint8_t marker = 0;                              // private marker '<', '=', '>', '?' or 0
+  uint8_t intermediate = 0;                        // last intermediate byte or 0
+  bool invalid = false;                            // over-long or malformed: consume, report nothing
+  int length = 0;                                  // bytes of the current sequence
+  int paramCount = 0;                              // parameters started so far
+  int subIndex = 0;                                // sub-parameter of the current parameter
   int32_t params[kMaxParams][kMaxSubParams] = {};  // -1 = left empty
-  int64_t since = 0;         // time of the latest byte of a pending sequence
+  int64_t since = 0;                               // time of the latest byte of a pending sequence
 };
 
 void parserReset(InputParser& parser);

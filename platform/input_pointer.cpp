@@ -67,7 +67,8 @@ void pointerReport(PointerTracker& pointer, const InputEvent& event, int64_t now
   pointer.lastX = x;
   pointer.lastY = y;
   const WindowSize& w = pointer.window;
-  setEdge(pointer, edgeOf(x, w.cols, w.xpixel, pointer.pixels), edgeOf(y, w.rows, w.ypixel, pointer.pixels), now);
+  setEdge(pointer, edgeOf(x, w.cols, w.xpixel, pointer.pixels), edgeOf(y, w.rows, w.ypixel, pointer.pixels),
+          now);
 }
 
 void pointerAdvance(PointerTracker& pointer, int64_t now) {

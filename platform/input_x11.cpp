@@ -65,7 +65,8 @@ bool terminalHasFocus() {
   if (focus == None) return false;
   if (focus != cachedFocus) {
     cachedFocus = focus;
-    cachedVerdict = focus == terminalWindow || ancestorOf(focus, terminalWindow) || ancestorOf(terminalWindow, focus);
+    cachedVerdict =
+        focus == terminalWindow || ancestorOf(focus, terminalWindow) || ancestorOf(terminalWindow, focus);
   }
   return cachedVerdict;
 }
@@ -78,8 +79,8 @@ void placeAnchor() {
   Window child = 0;
   int x = 0;
   int y = 0;
-  if (XTranslateCoordinates(display, terminalWindow, rootWindow, attributes.width / 2, attributes.height / 2, &x, &y,
-                            &child) == 0)
+  if (XTranslateCoordinates(display, terminalWindow, rootWindow, attributes.width / 2, attributes.height / 2,
+                            &x, &y, &child) == 0)
     return;
   anchorX = x;
   anchorY = y;

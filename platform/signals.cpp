@@ -37,8 +37,8 @@ alignas(16) char altStack[kAltStackSize];
 // handles: each gives the terminal back first, then ends the process by
 // the same signal.
 constexpr int kFatalSignals[] = {
-    SIGSEGV, SIGABRT, SIGBUS,  SIGFPE,  SIGILL,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
-    SIGTRAP, SIGSYS,  SIGXCPU, SIGXFSZ, SIGPIPE, SIGIO,
+    SIGSEGV,   SIGABRT, SIGBUS,  SIGFPE, SIGILL,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+    SIGVTALRM, SIGPROF, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ, SIGPIPE, SIGIO,
 #ifdef SIGSTKFLT
     SIGSTKFLT,
 #endif
@@ -125,7 +125,8 @@ void installSignalHandlers() {
   handle(SIGTSTP, onSuspend, 0);
   for (int sig : kFatalSignals) handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
   // Real-time signals end the process by default too.
-  for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++) handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++)
+    handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
 }
 
 void prepareCrashRestore() {

@@ -1,17 +1,17 @@
 #include "platform/term_input.h"
 
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include "platform/input_clock.h"
-#include "platform/signals.h"
 #include "platform/output.h"
+#include "platform/signals.h"
 #include "platform/term_modes.h"
 
 namespace {
@@ -38,16 +38,16 @@ void probeReply(TermInput& term, const InputEvent& event) {
     term.kittyKeys = (event.a & kKittyFlagsNeeded) == kKittyFlagsNeeded;
   if (!term.probing) return;  // a late reply is consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
-  if (event.kind == InputEventKind::modeReport && event.a == kPixelMode) term.pixels = event.b >= 1 && event.b <= 3;
-  if (event.kind == InputEventKind::modeReport && event.a == kSyncMode) outputSynchronized = event.b >= 1 && event.b <= 3;
+  if (event.kind == InputEventKind::modeReport && event.a == kPixelMode)
+    term.pixels = event.b >= 1 && event.b <= 3;
+  if (event.kind == InputEventKind::modeReport && event.a == kSyncMode)
+    outputSynchronized = event.b >= 1 && event.b <= 3;
   if (event.kind == InputEventKind::deviceAttributes) term.probeDone = true;
 }
 
 void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
   switch (event.kind) {
-    case InputEventKind::key:
-      keysByte(term.keys, static_cast<uint8_t>(event.a), now);
-      break;
+    case InputEventKind::key: keysByte(term.keys, static_cast<uint8_t>(event.a), now); break;
     case InputEventKind::kittyKey:
       if (term.kittyKeys) keysKitty(term.keys, event.a, event.b, event.c);
       break;
@@ -60,12 +60,8 @@ void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
       keysRelease(term.keys);
       pointerForget(term.pointer);
       break;
-    case InputEventKind::focusIn:
-      pointerForget(term.pointer);
-      break;
-    default:
-      probeReply(term, event);
-      break;
+    case InputEventKind::focusIn: pointerForget(term.pointer); break;
+    default: probeReply(term, event); break;
   }
 }
 

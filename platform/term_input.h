@@ -22,20 +22,20 @@ struct TermInput {
   InputParser parser;
   KeyTracker keys;
   PointerTracker pointer;
-  bool mouse = true;      // pointer reports wanted (not while X11 reads the pointer)
+  bool mouse = true;  // pointer reports wanted (not while X11 reads the pointer)
   bool probing = false;
   bool probeDone = false;  // the DA1 reply came
   int64_t probeDeadline = 0;
-  bool kitty = false;      // the terminal answered the kitty flags query
-  bool pixels = false;     // the terminal can report the pointer in pixels
+  bool kitty = false;   // the terminal answered the kitty flags query
+  bool pixels = false;  // the terminal can report the pointer in pixels
   bool modesOn = false;
-  bool pushed = false;     // kitty flags pushed: a pop is owed
+  bool pushed = false;  // kitty flags pushed: a pop is owed
   // The terminal confirmed the pushed flags (its reply to the query that
   // follows the push). Kitty key reports count only from then on: one
   // pasted CSI 32 u must not mean fire until a release that never comes.
   bool kittyKeys = false;
   bool hangup = false;
-  bool sizeRead = false;   // window size already read for this batch
+  bool sizeRead = false;  // window size already read for this batch
 };
 
 // Forgets everything and takes the descriptors (modes are not touched).

@@ -2,9 +2,9 @@
 
 #include "platform/output.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 

@@ -26,5 +26,6 @@ bool termRawKeys(int fd) {
 bool termIsRaw(int fd) {
   termios modes{};
   if (tcgetattr(fd, &modes) != 0) return false;
-  return (modes.c_iflag & kInputOff) == 0 && (modes.c_lflag & kLocalOff) == 0 && (modes.c_cflag & CSIZE) == CS8;
+  return (modes.c_iflag & kInputOff) == 0 && (modes.c_lflag & kLocalOff) == 0 &&
+         (modes.c_cflag & CSIZE) == CS8;
 }

@@ -15,11 +15,14 @@ namespace {
 // Terminals that speak xterm's sequences with 256 or more colours but
 // whose entries are often missing.
 const char* const kModernTerminals[] = {
-    "foot", "foot-extra", "wezterm", "xterm-ghostty", "ghostty", "rio", "contour", "contour-latest",
-    "xterm-kitty", "kitty", "alacritty", "konsole", "mlterm", "iterm2", "mintty",
+    "foot",      "foot-extra", "wezterm",        "xterm-ghostty", "ghostty",
+    "rio",       "contour",    "contour-latest", "xterm-kitty",   "kitty",
+    "alacritty", "konsole",    "mlterm",         "iterm2",        "mintty",
 };
 
-bool startsWith(const std::string& s, const char* prefix) { return s.compare(0, std::strlen(prefix), prefix) == 0; }
+bool startsWith(const std::string& s, const char* prefix) {
+  return s.compare(0, std::strlen(prefix), prefix) == 0;
+}
 
 bool endsWith(const std::string& s, const char* suffix) {
   size_t n = std::strlen(suffix);

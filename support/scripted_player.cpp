@@ -28,8 +28,8 @@ bool covered(int32_t r, int32_t c) {
 bool bestTarget(int32_t& row, int32_t& col) {
   static long key = -1;
   static int32_t bestR = 0, bestC = 0, best = 0;
-  long now = countLiveEnemies() * 4096L + static_cast<long>(playerShots.size()) * 8 +
-             powerUpActive + formationRow * 7919L + formationCol * 104729L;
+  long now = countLiveEnemies() * 4096L + static_cast<long>(playerShots.size()) * 8 + powerUpActive +
+             formationRow * 7919L + formationCol * 104729L;
   if (now != key) {
     key = now;
     best = 0;
@@ -41,8 +41,7 @@ bool bestTarget(int32_t& row, int32_t& col) {
         int score = 0;
         for (int32_t i = r - reach; i <= r + reach; ++i)
           for (int32_t j = c - reach; j <= c + reach; ++j)
-            score += (i - r) * (i - r) + (j - c) * (j - c) < radius * radius && live(i, j) &&
-                     !covered(i, j);
+            score += (i - r) * (i - r) + (j - c) * (j - c) < radius * radius && live(i, j) && !covered(i, j);
         if (score > best) best = score, bestR = r, bestC = c;
       }
   }
@@ -63,8 +62,7 @@ InputState turnTo(int32_t row, int32_t col) {
 
 InputState playerInput() {
   // A player takes the power-up whenever it shows.
-  if (powerUpMarkerTime > 0.0f && !powerUpActive && !shakeActive)
-    return turnTo(powerUpRow, powerUpCol);
+  if (powerUpMarkerTime > 0.0f && !powerUpActive && !shakeActive) return turnTo(powerUpRow, powerUpCol);
   InputState input;
   int32_t row = 0, col = 0;
   int32_t crossRow = screenRows / 2 - viewRow, crossCol = screenCols / 2 - viewCol;

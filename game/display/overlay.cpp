@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "game/display/console_cell.h"
 #include "game/display/colour_pairs.h"
+#include "game/display/console_cell.h"
 #include "game/loop/powerup.h"
 #include "game/loop/state.h"
 #include "game/world/letters.h"

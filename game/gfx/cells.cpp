@@ -10,9 +10,9 @@ namespace {
 
 bool collecting = false;
 int32_t collectCols = 0;
-std::vector<chtype> noted;      // character and attributes, by cell
-std::vector<uint32_t> stamp;    // frame in which the cell was last noted
-std::vector<int32_t> touched;   // cells noted this frame, first touch first
+std::vector<chtype> noted;     // character and attributes, by cell
+std::vector<uint32_t> stamp;   // frame in which the cell was last noted
+std::vector<int32_t> touched;  // cells noted this frame, first touch first
 uint32_t generation = 0;
 
 }  // namespace

@@ -9,8 +9,12 @@
 
 gfxRandCloud::gfxRandCloud(Vec2 centrePoint, float maxDistance, char glyphChar, int32_t pair,
                            int32_t perFrame)
-    : gfxTask(layerCloud), centre(centrePoint), radius(maxDistance), glyph(glyphChar),
-      colourPair(pair), count(perFrame) {}
+    : gfxTask(layerCloud),
+      centre(centrePoint),
+      radius(maxDistance),
+      glyph(glyphChar),
+      colourPair(pair),
+      count(perFrame) {}
 
 void gfxRandCloud::update(float dt) {
   selectPair(colourPair);

@@ -8,8 +8,7 @@
 
 class gfxRandCloud : public gfxTask {
 public:
-  gfxRandCloud(Vec2 centrePoint, float maxDistance, char glyphChar, int32_t pair,
-               int32_t perFrame);
+  gfxRandCloud(Vec2 centrePoint, float maxDistance, char glyphChar, int32_t pair, int32_t perFrame);
   void update(float dt) override;
 
   Vec2 centre;  // world cell

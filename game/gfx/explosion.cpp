@@ -14,10 +14,14 @@ constexpr float straightDown = 4.712389f;
 
 }  // namespace
 
-gfxBurst::gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
-                   float cellsPerSecond, int32_t firstPair)
-    : gfxTask(layerBurst), centre(centrePoint), glyph(glyphChar), colour(colourIndex),
-      speed(cellsPerSecond), pairOffset(firstPair) {
+gfxBurst::gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex, float cellsPerSecond,
+                   int32_t firstPair)
+    : gfxTask(layerBurst),
+      centre(centrePoint),
+      glyph(glyphChar),
+      colour(colourIndex),
+      speed(cellsPerSecond),
+      pairOffset(firstPair) {
   offsets.reserve(particleCount);
   angles.reserve(particleCount);
   for (int i = 0; i < particleCount; ++i) {

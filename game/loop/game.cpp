@@ -31,8 +31,8 @@ void suspendGame() {
 
 // The intro line stays up until a key (or a way out) arrives.
 bool waitForKey() {
-  consoleShowLines({"Studio 'Vellmoor' przedstawia gre: Serifall",
-                    "Aby kontynuowac, nacisnij dowolny klawisz . . ."});
+  consoleShowLines(
+      {"Studio 'Vellmoor' przedstawia gre: Serifall", "Aby kontynuowac, nacisnij dowolny klawisz . . ."});
   // The wait returns early for a signal too, so the flags are seen.
   for (;;) {
     if (inputWaitKey()) return true;

@@ -20,8 +20,8 @@ int32_t turned(int32_t view, int32_t motion) {
 void fire() {
   if (fireCooldown < 0.0f) {
     fireCooldown = combatParams.fireInterval;
-    playerShots.push_back(ShotRecord{screenRows / 2 - viewRow, screenCols / 2 - viewCol,
-                                     combatParams.shotFlightTime});
+    playerShots.push_back(
+        ShotRecord{screenRows / 2 - viewRow, screenCols / 2 - viewCol, combatParams.shotFlightTime});
   }
 }
 

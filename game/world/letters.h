@@ -12,7 +12,7 @@ using LetterGrid = uint8_t[gridSize * gridSize];
 
 extern LetterGrid letterGrids[letterCount];  // A B C ... T O-acute W Y Z
 
-extern uint8_t* levelGrid;  // the current level's table
+extern uint8_t* levelGrid;    // the current level's table
 extern int32_t formationRow;  // world cell of grid cell (0, 0)
 extern int32_t formationCol;
 extern int32_t initialEnemyCount;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "game/display/console_cell.h"
 #include "game/display/colour_pairs.h"
+#include "game/display/console_cell.h"
 #include "game/display/formation.h"
 #include "game/gfx/factories.h"
 #include "game/loop/powerup.h"
@@ -43,9 +43,9 @@ const Offset outerRing[8] = {{1, -1}, {1, 1}, {-1, -1}, {-1, 1}, {0, -2}, {2, 0}
 
 void drawWorldCell(int64_t row, int64_t col, char ch) { plotCell(row + viewRow, col + viewCol, ch); }
 
-template <size_t N>
-void drawRing(const Offset (&ring)[N], const ShotRecord& shot) {
-  for (const Offset& o : ring) drawWorldCell(int64_t{shot.row} + o.row, int64_t{shot.col} + o.col, enemyGlyph);
+template <size_t N> void drawRing(const Offset (&ring)[N], const ShotRecord& shot) {
+  for (const Offset& o : ring)
+    drawWorldCell(int64_t{shot.row} + o.row, int64_t{shot.col} + o.col, enemyGlyph);
 }
 
 void drawEnemyShot(const ShotRecord& shot) {

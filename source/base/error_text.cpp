@@ -31,8 +31,7 @@ enum : uint32_t {
   GlInvalidFramebufferOperation = 0x0506,
 };
 
-const char* const kNoDescription =
-    "nie mozna pobrac opisu kodu bledu, lub brak kodu bledu.";
+const char* const kNoDescription = "nie mozna pobrac opisu kodu bledu, lub brak kodu bledu.";
 
 uint32_t NoPendingGlError() { return GlNoError; }
 

@@ -34,9 +34,8 @@ bool Timer::Initialize() {
                 "Zainicjowano Zegar (zainicjowano czas uruchomienia) prawidlowo.", "OK",
                 "..\\..\\source\\base\\ktimer", 88, None);
     else
-      log.Write("Tessor::Base::Timer::Initialize",
-                "System NIE dysponuje zegarem o wysokiej czestotliwosci.", "ERROR",
-                "..\\..\\source\\base\\ktimer", 97, None);
+      log.Write("Tessor::Base::Timer::Initialize", "System NIE dysponuje zegarem o wysokiej czestotliwosci.",
+                "ERROR", "..\\..\\source\\base\\ktimer", 97, None);
   }
   initialized = ok;
   return ok;
@@ -47,8 +46,7 @@ bool Timer::Initialize() {
 float Timer::Tick() {
   int64_t now = 0;
   if (!initialized || !QueryCounter(&now)) return 0.0f;
-  double seconds = (static_cast<double>(now) - static_cast<double>(last)) /
-                   static_cast<double>(frequency);
+  double seconds = (static_cast<double>(now) - static_cast<double>(last)) / static_cast<double>(frequency);
   last = now;
   return static_cast<float>(seconds);
 }

@@ -59,9 +59,8 @@ ClockFields SystemLocalTime();
 class Logger {
 public:
   // code: the zlib status or OpenAL error described by those two families.
-  void Write(const char* function, const char* message, const char* status,
-             const char* sourcePath, int32_t line, ErrorFamily family,
-             int32_t code = 0);
+  void Write(const char* function, const char* message, const char* status, const char* sourcePath,
+             int32_t line, ErrorFamily family, int32_t code = 0);
   Logger& Output(const std::string& line);
   void WriteToFile(std::string text);
   static std::string TimeStamp();

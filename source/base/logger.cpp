@@ -63,9 +63,8 @@ std::string Logger::TimeStamp() {
   return stamp;
 }
 
-void Logger::Write(const char* function, const char* message, const char* status,
-                   const char* sourcePath, int32_t line, ErrorFamily family,
-                   int32_t code) {
+void Logger::Write(const char* function, const char* message, const char* status, const char* sourcePath,
+                   int32_t line, ErrorFamily family, int32_t code) {
   // First, before anything else can disturb errno or the GL error.
   const std::string error = ErrorText(family, code);
   std::string lineText;

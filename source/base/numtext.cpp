@@ -11,8 +11,7 @@ namespace {
 // large magnitudes keep their true digits instead of wrapping.
 __extension__ typedef unsigned __int128 WholePart;
 
-template <typename Unsigned>
-void PrependDigits(Unsigned n, std::string& out) {
+template <typename Unsigned> void PrependDigits(Unsigned n, std::string& out) {
   while (n != 0) {
     out.insert(out.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
     n /= 10;

@@ -31,8 +31,8 @@ TEST(FileStream, DetachedStreamFailsHarmlessly) {
   EXPECT_TRUE(stream.IsEof());
   stream.Rewind();
   EXPECT_EQ(stream.Skip(10) + stream.Flush() + stream.Close(), 0);
-  for (int32_t result : {stream.GetLength(), stream.SetLength(3), stream.SeekFromCurrent(1),
-                         stream.SeekFromStart(1), stream.SeekFromEnd(1), stream.Truncate(),
-                         stream.Clear(), stream.Tell()})
+  for (int32_t result :
+       {stream.GetLength(), stream.SetLength(3), stream.SeekFromCurrent(1), stream.SeekFromStart(1),
+        stream.SeekFromEnd(1), stream.Truncate(), stream.Clear(), stream.Tell()})
     EXPECT_EQ(result, -1);
 }

@@ -10,8 +10,10 @@ using namespace Tessor::Base;
 const std::string kFunction = "Tessor::Base::Timer::Initialize";
 const std::string kMessage = "Zainicjowano Zegar (zainicjowano czas uruchomienia) prawidlowo.";
 const std::string kPlain = "OK:" + kFunction + ")" + kMessage;
-const std::string kHtml = "<div class='green'><div style=\"color:#999999;display:inline;\">"
-                          "14:03:07|ktimer(88)" + kFunction + ": </div>" + kMessage;
+const std::string kHtml =
+    "<div class='green'><div style=\"color:#999999;display:inline;\">"
+    "14:03:07|ktimer(88)" +
+    kFunction + ": </div>" + kMessage;
 
 static std::string Contents(FileStream& stream) {
   std::string text(static_cast<size_t>(stream.GetLength()), '\0');
@@ -23,7 +25,7 @@ static std::string Contents(FileStream& stream) {
 // The timer's entry at 14:03:07 with the given outputs on; returns the bytes
 // {of the file, on fd 1}.
 static std::pair<std::string, std::string> Log(uint32_t outputs, const char* status = "OK",
-    int32_t family = None, int32_t code = 0, int error = 0) {
+                                               int32_t family = None, int32_t code = 0, int error = 0) {
   QueryLocalTime = [] { return ClockFields{14, 3, 7}; };
   LogFile.Attach(std::tmpfile());
   LogHistory.clear();
@@ -38,8 +40,11 @@ static std::pair<std::string, std::string> Log(uint32_t outputs, const char* sta
 
 TEST(Logger, ExampleEntryChannelsAndStatusClasses) {
   const std::pair<uint32_t, std::pair<std::string, std::string>> routes[] = {
-      {0, {"", ""}}, {LogToFile, {kHtml + "</div>", ""}}, {LogToHistory, {"", ""}},
-      {LogToConsole, {"", kPlain + "\n"}}, {LogToStdout, {"", kPlain + "\n"}}};
+      {0, {"", ""}},
+      {LogToFile, {kHtml + "</div>", ""}},
+      {LogToHistory, {"", ""}},
+      {LogToConsole, {"", kPlain + "\n"}},
+      {LogToStdout, {"", kPlain + "\n"}}};
   for (const auto& c : routes) {
     EXPECT_EQ(Log(c.first), c.second) << c.first;
     EXPECT_EQ(LogHistory, std::vector<std::string>(c.first == LogToHistory, kPlain));
@@ -54,16 +59,23 @@ TEST(Logger, ExampleEntryChannelsAndStatusClasses) {
 
 TEST(Logger, ErrorTextEndsBothRenderings) {
   const std::string none = " : nie mozna pobrac opisu kodu bledu, lub brak kodu bledu.";
-  const struct { int32_t family, code, error; std::string text; } cases[] = {
-      {None, 1, ENOENT, ""}, {7, 1, 0, ""}, {Zlib, 1, 0, " : OK - Enough output space"},
-      {OpenAL, 40962, 0, " : Invalid parameter passed to AL call"}, {OpenAL, 5, 0, " : "},
-      {OpenGL, 0, 0, " : unknown error 0x0507"}, {Win32, 0, ENOENT, " : No such file or directory"},
-      {Win32, 0, 0, none}, {Win32, 0, 99999, none}};
+  const struct {
+    int32_t family, code, error;
+    std::string text;
+  } cases[] = {{None, 1, ENOENT, ""},
+               {7, 1, 0, ""},
+               {Zlib, 1, 0, " : OK - Enough output space"},
+               {OpenAL, 40962, 0, " : Invalid parameter passed to AL call"},
+               {OpenAL, 5, 0, " : "},
+               {OpenGL, 0, 0, " : unknown error 0x0507"},
+               {Win32, 0, ENOENT, " : No such file or directory"},
+               {Win32, 0, 0, none},
+               {Win32, 0, 99999, none}};
   const auto savedGlError = QueryGlError;
   QueryGlError = [] { return 0x0507u; };  // OpenGL reads the pending GL error, Win32 errno
   for (const auto& c : cases) {
-    EXPECT_EQ(Log(LogToFile | LogToHistory, "OK", c.family, c.code, c.error).first,
-              kHtml + c.text + "</div>") << c.family << " " << c.code;
+    EXPECT_EQ(Log(LogToFile | LogToHistory, "OK", c.family, c.code, c.error).first, kHtml + c.text + "</div>")
+        << c.family << " " << c.code;
     EXPECT_EQ(LogHistory, std::vector<std::string>{kPlain + c.text});
   }
   QueryGlError = savedGlError;

@@ -3,8 +3,8 @@
 // stays apart.
 #include <cstdlib>
 
-#include "game/display/colour_pairs.h"
 #include "fixtures/curses_fixture.h"
+#include "game/display/colour_pairs.h"
 
 class ColoursTest : public CursesTest {
 protected:
@@ -13,8 +13,16 @@ protected:
     setenv("TERM", "xterm-256color", 1);
     CursesTest::TearDown();
   }
-  short fg(short pair) { short f = 0, b = 0; pair_content(pair, &f, &b); return f; }
-  short bg(short pair) { short f = 0, b = 0; pair_content(pair, &f, &b); return b; }
+  short fg(short pair) {
+    short f = 0, b = 0;
+    pair_content(pair, &f, &b);
+    return f;
+  }
+  short bg(short pair) {
+    short f = 0, b = 0;
+    pair_content(pair, &f, &b);
+    return b;
+  }
   void openAs(const char* term) {
     setenv("TERM", term, 1);
     openScreen(25, 80);

@@ -7,7 +7,10 @@ TEST_F(FormationTest, DisplayGridMapsLiveCellsForward) {
   rebuildDisplayGrid(0.0f, 1.0f);
   for (int i = 0; i < gridSize * gridSize; ++i) EXPECT_EQ(displayGrid[i], levelGrid[i] == 1) << i;
 
-  const struct { float angle, scale; bool (*shown)(int r, int c); } cases[] = {
+  const struct {
+    float angle, scale;
+    bool (*shown)(int r, int c);
+  } cases[] = {
       {0.0f, 0.5f, [](int r, int c) { return r >= 8 && r <= 23 && c >= 8 && c <= 23; }},  // onto the centre
       {0.0f, 2.0f, [](int r, int c) { return r % 2 == 0 && c % 2 == 0; }},  // gaps, the outer half dropped
       // Edge-on: every row into column 16; the cosine just below 1 pulls the
@@ -20,6 +23,7 @@ TEST_F(FormationTest, DisplayGridMapsLiveCellsForward) {
     rebuildDisplayGrid(angle, scale);
     for (int r = 0; r < gridSize; ++r)
       for (int c = 0; c < gridSize; ++c)
-        EXPECT_EQ(displayGrid[gridSize * r + c], shown(r, c)) << angle << " " << scale << ": " << r << "," << c;
+        EXPECT_EQ(displayGrid[gridSize * r + c], shown(r, c))
+            << angle << " " << scale << ": " << r << "," << c;
   }
 }

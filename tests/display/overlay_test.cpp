@@ -25,9 +25,14 @@ TEST_F(OverlayTest, FramePictureOnStandardAndTinyConsoles) {
 }
 
 TEST_F(OverlayTest, BarLengthsFollowTheFractions) {
-  const struct { int live; float health; int enemyCells, healthCells; } cases[] = {  // live of 335
-      {335, 1.0f, 21, 21}, {168, 0.5f, 9, 9}, {1, 0.0f, 1, 1}, {1, 0.13f, 1, 1},
-      {335, 0.18f, 21, 2}, {0, -0.01f, 0, 0},  // negative: no bar, however small
+  const struct {
+    int live;
+    float health;
+    int enemyCells, healthCells;
+  } cases[] = {
+      // live of 335
+      {335, 1.0f, 21, 21}, {168, 0.5f, 9, 9},   {1, 0.0f, 1, 1},
+      {1, 0.13f, 1, 1},    {335, 0.18f, 21, 2}, {0, -0.01f, 0, 0},  // negative: no bar, however small
   };
   placeLevel(40, 32);
   for (auto [live, health, enemyCells, healthCells] : cases) {
@@ -54,7 +59,7 @@ TEST_F(OverlayTest, DirectionDotsPointFromTheirReferenceCells) {
   const int32_t cases[][5] = {
       // vector, 0 formation / 1 marker shown / 2 marker hidden, dot cell
       {3, 4, 0, 15, 44}, {-1, -1, 0, 8, 36}, {0, 10, 0, 12, 45}, {0, 0, 0, -1, -1}, {-3, -4, 1, 9, 36},
-      {1, 1, 1, 15, 43}, {-10, 0, 1, 7, 40}, {0, 0, 1, -1, -1}, {3, 4, 2, -1, -1},
+      {1, 1, 1, 15, 43}, {-10, 0, 1, 7, 40}, {0, 0, 1, -1, -1},  {3, 4, 2, -1, -1},
   };
   for (auto [eRow, eCol, marker, row, col] : cases) {
     erase();

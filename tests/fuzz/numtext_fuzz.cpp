@@ -27,7 +27,8 @@ void checkInt(int32_t value) {
   std::string out = "left over";
   Tessor::Base::IntToString(value, out);
   size_t sign = value < 0 ? 1 : 0;
-  if (out.size() <= sign || (sign && out[0] != '-') || !allDigits(out, sign, out.size())) fail("int shape", out);
+  if (out.size() <= sign || (sign && out[0] != '-') || !allDigits(out, sign, out.size()))
+    fail("int shape", out);
   if (out.size() > sign + 1 && out[sign] == '0') fail("int leading zero", out);
   if (std::strtoll(out.c_str(), nullptr, 10) != value) fail("int round trip", out);
 }
@@ -48,7 +49,8 @@ void checkFloat(float value, uint8_t digits) {
   if (dot == std::string::npos || dot == sign || out.size() != dot + 1 + digits) fail("float shape", out);
   if (!allDigits(out, sign, dot) || !allDigits(out, dot + 1, out.size())) fail("float digit", out);
   if (sign == 1 && !(value < 0)) fail("float sign", out);
-  if (sign == 0 && value < 0 && out.find_first_not_of("0.") != std::string::npos) fail("float sign lost", out);
+  if (sign == 0 && value < 0 && out.find_first_not_of("0.") != std::string::npos)
+    fail("float sign lost", out);
 
   // The whole part is exact; the fraction truncated, off by float rounding
   // at most.

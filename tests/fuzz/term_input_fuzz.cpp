@@ -37,8 +37,8 @@ struct Run {
   TermModel model;
   std::vector<uint8_t> stream;
   std::vector<Token> tokens;
-  size_t fed = 0;       // bytes delivered so far
-  size_t token = 0;     // first token not wholly delivered
+  size_t fed = 0;         // bytes delivered so far
+  size_t token = 0;       // first token not wholly delivered
   int64_t firstByte = 0;  // when the current token's first byte arrived
   int64_t now = 0;
   bool probing = false;
@@ -62,7 +62,8 @@ void ignoreFree(const volatile void*) {}
 void watchAllocations(bool on) {
   static const bool installed = __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreFree) != 0;
   if (!installed) return;
-  if (!on && allocations > 0) invariantBroken("alloc", "the input path allocated", static_cast<long long>(allocations));
+  if (!on && allocations > 0)
+    invariantBroken("alloc", "the input path allocated", static_cast<long long>(allocations));
   watching = on;
   allocations = 0;
 }
@@ -92,7 +93,8 @@ int64_t gapMicros(int g) {
 std::string written(const Run& r, off_t from) {
   off_t end = lseek(r.outFd, 0, SEEK_CUR);
   std::string out(static_cast<size_t>(end - from), '\0');
-  if (!out.empty() && pread(r.outFd, &out[0], out.size(), from) != static_cast<ssize_t>(out.size())) out.clear();
+  if (!out.empty() && pread(r.outFd, &out[0], out.size(), from) != static_cast<ssize_t>(out.size()))
+    out.clear();
   return out;
 }
 
@@ -214,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   r.outFd = memoryFile();
   if (r.outFd < 0 || ftruncate(r.outFd, 0) != 0 || lseek(r.outFd, 0, SEEK_SET) != 0) return 0;
   uint8_t setup = s.next();
-  bool x11 = (setup & 1) != 0;      // X11 has keys and pointer: no probe, no modes
+  bool x11 = (setup & 1) != 0;  // X11 has keys and pointer: no probe, no modes
   bool probe = (setup & 2) == 0;
   static const int64_t starts[] = {0, 5000000, 1000000000000ll, 4000000000000000000ll};
   int cellPixels = (setup >> 5) * 3;  // 0: the terminal does not tell

@@ -32,7 +32,9 @@ void invariantBroken(const char* name, const char* what, long long a, long long 
 
 namespace {
 
-void fail(const char* name, const char* what, long long a = 0, long long b = 0) { invariantBroken(name, what, a, b); }
+void fail(const char* name, const char* what, long long a = 0, long long b = 0) {
+  invariantBroken(name, what, a, b);
+}
 
 const char* keyName(int k) { return k == 0 ? "W" : (k == 1 ? "space" : "Q"); }
 
@@ -106,7 +108,7 @@ void mouseToken(TermModel& m, const Token& t, bool intact, const WindowSize& w) 
 
 void probeToken(TermModel& m, const Token& t, bool intact) {
   ProbeModel& p = m.probe;
-  if (!p.probing) return;  // late replies mean nothing
+  if (!p.probing) return;                    // late replies mean nothing
   bool first = !p.answered && !p.mayAnswer;  // no DA1 before it
   if (t.kind == TokenKind::deviceAttributes) (intact ? p.answered : p.mayAnswer) = true;
   if (t.kind == TokenKind::flags) {
@@ -143,7 +145,8 @@ void checkKeys(TermModel& m, const InputState& state, int64_t now) {
 
 void checkPointer(TermModel& m, const InputState& state, int64_t now) {
   PointerModel& p = m.pointer;
-  if (!m.mouse && (state.dx != 0 || state.dy != 0)) fail("still", "reports moved the view under X11", state.dx, state.dy);
+  if (!m.mouse && (state.dx != 0 || state.dy != 0))
+    fail("still", "reports moved the view under X11", state.dx, state.dy);
   int64_t edge = kEdgeRate * (now - m.lastPoll) / 1000000 + 1;
   // Positions read while no size was known cannot be clamped.
   int64_t unitsX = p.sizeUnknown ? 0 : (m.pixelMode ? p.maxXpixel : p.maxCols);
@@ -187,15 +190,9 @@ void modelResize(TermModel& m, WindowSize w) {
 
 void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& window, int64_t now) {
   switch (t.kind) {
-    case TokenKind::kittyKey:
-      kittyToken(m, t, intact, now);
-      break;
-    case TokenKind::mouse:
-      mouseToken(m, t, intact, window);
-      break;
-    case TokenKind::focusIn:
-      pointerUnclear(m.pointer);
-      break;
+    case TokenKind::kittyKey: kittyToken(m, t, intact, now); break;
+    case TokenKind::mouse: mouseToken(m, t, intact, window); break;
+    case TokenKind::focusIn: pointerUnclear(m.pointer); break;
     case TokenKind::focusOut:
       pointerUnclear(m.pointer);
       focusOut(m, intact);
@@ -205,9 +202,7 @@ void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& win
       m.mayQuit = true;
       (t.kind == TokenKind::ctrlC ? m.quitDue : m.suspendDue) = true;
       break;
-    default:
-      probeToken(m, t, intact);
-      break;
+    default: probeToken(m, t, intact); break;
   }
 }
 
@@ -245,7 +240,8 @@ void modelProbeCheck(const TermModel& m, bool over, int64_t now) {
   const ProbeModel& p = m.probe;
   bool must = now >= p.deadline || p.answered;
   if (must && !over) fail("probe-end", "still probing after DA1 or the deadline", now, p.deadline);
-  if (over && !must && !p.mayAnswer) fail("probe-end", "over with no DA1 before the deadline", now, p.deadline);
+  if (over && !must && !p.mayAnswer)
+    fail("probe-end", "over with no DA1 before the deadline", now, p.deadline);
 }
 
 void modelEnabled(TermModel& m, bool probed, bool pushWritten, bool pixelsWritten) {

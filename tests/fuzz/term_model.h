@@ -23,16 +23,16 @@ struct KeyModel {
 };
 
 struct PointerModel {
-  bool known = false;       // the tracker's last position is (x, y), no edge, nothing owed
+  bool known = false;  // the tracker's last position is (x, y), no edge, nothing owed
   uint64_t x = 0;
   uint64_t y = 0;
-  bool baseKnown = false;   // known at the previous poll
+  bool baseKnown = false;  // known at the previous poll
   uint64_t baseX = 0;
   uint64_t baseY = 0;
-  bool clean = true;        // nothing unclear since the previous poll
-  int64_t reports = 0;      // reports that may have moved it since the previous poll
-  bool sizeUnknown = false; // some report may have come while no size was known
-  int32_t maxCols = 0;      // largest window so far, cells and pixels
+  bool clean = true;         // nothing unclear since the previous poll
+  int64_t reports = 0;       // reports that may have moved it since the previous poll
+  bool sizeUnknown = false;  // some report may have come while no size was known
+  int32_t maxCols = 0;       // largest window so far, cells and pixels
   int32_t maxRows = 0;
   int32_t maxXpixel = 0;
   int32_t maxYpixel = 0;
@@ -41,11 +41,11 @@ struct PointerModel {
 struct ProbeModel {
   bool probing = false;
   int64_t deadline = 0;
-  bool answered = false;      // a DA1 reply arrived whole
-  bool mayAnswer = false;     // noise may have held one
-  bool flags = false;         // a flags reply arrived whole before any DA1
-  bool mayFlags = false;      // a flags reply may have arrived while probing
-  bool pixels = false;        // the last whole 1016 report before any DA1 said "on"
+  bool answered = false;   // a DA1 reply arrived whole
+  bool mayAnswer = false;  // noise may have held one
+  bool flags = false;      // a flags reply arrived whole before any DA1
+  bool mayFlags = false;   // a flags reply may have arrived while probing
+  bool pixels = false;     // the last whole 1016 report before any DA1 said "on"
   bool mayPixels = false;
 };
 
@@ -53,11 +53,11 @@ struct TermModel {
   KeyModel keys[kFuzzKeys];
   PointerModel pointer;
   ProbeModel probe;
-  bool mouse = true;      // terminal pointer reports wanted
-  bool pushed = false;    // the kitty flags push went out
-  bool pixelMode = false; // pixel reports were asked for
+  bool mouse = true;       // terminal pointer reports wanted
+  bool pushed = false;     // the kitty flags push went out
+  bool pixelMode = false;  // pixel reports were asked for
   bool quitDue = false, suspendDue = false;
-  bool mayQuit = false;   // a quit or suspend request may have arrived since the previous poll
+  bool mayQuit = false;  // a quit or suspend request may have arrived since the previous poll
   int64_t lastPoll = 0;
 };
 

@@ -65,7 +65,8 @@ bool kittyKey(Cursor& c, Token& t) {
 
 bool mouseReport(Cursor& c, Token& t) {
   uint64_t cb = 0;
-  if (!c.number(9, cb) || !c.take(';') || !c.number(20, t.x) || !c.take(';') || !c.number(20, t.y)) return false;
+  if (!c.number(9, cb) || !c.take(';') || !c.number(20, t.x) || !c.take(';') || !c.number(20, t.y))
+    return false;
   bool release = c.take('m');
   if (!release && !c.take('M')) return false;
   t.kind = TokenKind::mouse;

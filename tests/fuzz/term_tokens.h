@@ -17,11 +17,11 @@ enum class TokenKind : uint8_t {
   mouse,     // CSI < Cb ; x ; y M/m
   focusIn,
   focusOut,
-  flags,      // CSI ? n u
-  modeReport, // CSI ? mode ; Ps $ y
+  flags,             // CSI ? n u
+  modeReport,        // CSI ? mode ; Ps $ y
   deviceAttributes,  // CSI ? n [; n]* c
-  ctrlC,     // the byte 0x03
-  ctrlZ,     // the byte 0x1a
+  ctrlC,             // the byte 0x03
+  ctrlZ,             // the byte 0x1a
 };
 
 enum class MouseKind : uint8_t { motion, click, wheel, leave, unclear };
@@ -34,10 +34,10 @@ struct Token {
   size_t begin = 0;  // byte range in the stream
   size_t end = 0;
   // kittyKey
-  int key = -1;         // 0 W, 1 space, 2 Q, -1 another key
-  int type = 1;         // 1 press, 2 repeat, 3 release
-  bool quit = false;    // Ctrl+C pressed
-  bool suspend = false; // Ctrl+Z pressed
+  int key = -1;          // 0 W, 1 space, 2 Q, -1 another key
+  int type = 1;          // 1 press, 2 repeat, 3 release
+  bool quit = false;     // Ctrl+C pressed
+  bool suspend = false;  // Ctrl+Z pressed
   // mouse
   MouseKind mouse = MouseKind::unclear;
   uint64_t x = 0;  // as sent, saturated far beyond any window
@@ -47,7 +47,7 @@ struct Token {
   uint32_t ps = 0;
   // noise: what it could mean
   uint8_t mayPress = 0;  // bit per key: a letter, or digits of a kitty report
-  bool digits = false;       // may be a kitty report of any key
+  bool digits = false;   // may be a kitty report of any key
   bool mayFocusOut = false;
   bool mayQuit = false;
   bool mayAnswerDa1 = false;

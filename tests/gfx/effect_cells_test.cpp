@@ -20,7 +20,8 @@ TEST_F(GfxTest, NotedCellsGiveTheSamePictureAsDirectDrawing) {
     for (int frame = 0; frame < 6; ++frame) {
       erase();
       if (walk) updateEffects(0.08f);
-      else for (auto& task : effectList) task->update(0.04f);
+      else
+        for (auto& task : effectList) task->update(0.04f);
       for (int r = 0; r < screenRows; ++r)
         for (int c = 0; c < screenCols; ++c) frames[walk].emplace_back(cellAt(r, c).ch, cellAt(r, c).pair);
     }

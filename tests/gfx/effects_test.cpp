@@ -125,7 +125,7 @@ TEST_F(GfxTest, BurstStartsOnTheCentreThenMovesBendsClipsAndFinishes) {
   EXPECT_FLOAT_EQ(burst.angles[0], left + 0.475f);  // bent by 0.05 x the step
   EXPECT_EQ(burst.angles[29], down);
   EXPECT_NEAR(burst.angles[28], 4.7f, 1e-6f);  // carried past down, then taken back
-  burst.update(1.0e30f);  // an absurd step must stay well defined
+  burst.update(1.0e30f);                       // an absurd step must stay well defined
   EXPECT_TRUE(burst.finished);
 }
 
@@ -136,7 +136,7 @@ TEST_F(GfxTest, StarPassingTwiceTheRadiusRestartsAtTheCentre) {
   stars.distances.assign(60, 70.0f);
   stars.distances[0] = 79.5f;
   stars.distances[1] = 78.0f;
-  stars.update(0.05f);  // two cells: 81.5 starts again from 0, not from 1.5
+  stars.update(0.05f);                   // two cells: 81.5 starts again from 0, not from 1.5
   EXPECT_EQ(stars.distances[1], 80.0f);  // only past 80 restarts
   EXPECT_EQ(cellAt(12, 40).ch, '.');
 }

@@ -4,11 +4,11 @@
 
 #include <deque>
 
+#include "fixtures/curses_fixture.h"
 #include "game/gfx/effect_list.h"
 #include "game/gfx/shake.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
-#include "fixtures/curses_fixture.h"
 
 inline std::deque<uint32_t> scripted;
 inline int draws = 0;

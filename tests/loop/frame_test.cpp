@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fixtures/frame_fixture.h"
 #include "game/gfx/effect_list.h"
 #include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
@@ -9,7 +10,6 @@
 #include "game/loop/powerup.h"
 #include "game/loop/state.h"
 #include "game/world/shots.h"
-#include "fixtures/frame_fixture.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_F(FrameTest, SpaceHeldFiresAtOnceThenOncePerInterval) {
 }
 
 TEST_F(FrameTest, PowerUpPickUpSquareCountdownAndEnd) {
-  start();  // the first marker stands at world cell (0, 0); the crosshair at (12, 40)
+  start();      // the first marker stands at world cell (0, 0); the crosshair at (12, 40)
   viewRow = 8;  // 4 rows away: not taken
   viewCol = 40;
   ASSERT_TRUE(frame(0.001f));

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/frame_fixture.h"
 #include "game/gfx/effect_list.h"
 #include "game/gfx/explosion.h"
 #include "game/gfx/text.h"
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/shots.h"
-#include "fixtures/frame_fixture.h"
 #include "support/scripted_player.h"
 
 namespace {
@@ -20,29 +20,29 @@ const char levelGlyphs[] = "ABCDEFGHIJKLMNOPRSTOWYZ";
 // fireInterval, shotFlightTime, killRadius, killChance, aimedMode,
 // enemyReloadMin, enemyReloadMax in force during each level.
 const CombatParams paramsByLevel[letterCount] = {
-    {1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f},    // A
-    {0.8f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f},    // B
-    {0.8f, 3.0f, 3.0f, 0.2f, true, 5.0f, 10.0f},    // C
-    {0.8f, 3.0f, 3.0f, 0.2f, true, 5.0f, 10.0f},    // D
-    {0.7f, 3.0f, 3.0f, 0.2f, true, 4.0f, 10.0f},    // E
-    {0.7f, 2.0f, 3.0f, 0.2f, true, 4.0f, 10.0f},    // F
-    {0.7f, 2.0f, 3.0f, 0.2f, false, 4.0f, 10.0f},   // G
-    {0.7f, 2.0f, 3.0f, 0.2f, false, 4.0f, 10.0f},   // H
-    {0.7f, 2.0f, 3.0f, 0.3f, false, 4.0f, 10.0f},   // I
-    {0.7f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},    // J
-    {0.7f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},    // K
-    {0.5f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},    // L
-    {0.5f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},    // M
-    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},   // N
-    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},   // O
-    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},   // P
-    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},   // R
-    {0.2f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},   // S
-    {0.2f, 2.0f, 3.0f, -0.2f, false, 3.5f, 8.0f},   // T
-    {0.1f, 0.5f, 5.0f, -0.2f, false, 3.5f, 8.0f},   // O-acute
-    {0.1f, 0.5f, 5.0f, -0.2f, false, 3.5f, 8.0f},   // W
-    {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f},   // Y
-    {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f},   // Z
+    {1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f},   // A
+    {0.8f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f},   // B
+    {0.8f, 3.0f, 3.0f, 0.2f, true, 5.0f, 10.0f},   // C
+    {0.8f, 3.0f, 3.0f, 0.2f, true, 5.0f, 10.0f},   // D
+    {0.7f, 3.0f, 3.0f, 0.2f, true, 4.0f, 10.0f},   // E
+    {0.7f, 2.0f, 3.0f, 0.2f, true, 4.0f, 10.0f},   // F
+    {0.7f, 2.0f, 3.0f, 0.2f, false, 4.0f, 10.0f},  // G
+    {0.7f, 2.0f, 3.0f, 0.2f, false, 4.0f, 10.0f},  // H
+    {0.7f, 2.0f, 3.0f, 0.3f, false, 4.0f, 10.0f},  // I
+    {0.7f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},   // J
+    {0.7f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},   // K
+    {0.5f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},   // L
+    {0.5f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f},   // M
+    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},  // N
+    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},  // O
+    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},  // P
+    {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},  // R
+    {0.2f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f},  // S
+    {0.2f, 2.0f, 3.0f, -0.2f, false, 3.5f, 8.0f},  // T
+    {0.1f, 0.5f, 5.0f, -0.2f, false, 3.5f, 8.0f},  // O-acute
+    {0.1f, 0.5f, 5.0f, -0.2f, false, 3.5f, 8.0f},  // W
+    {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f},  // Y
+    {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f},  // Z
 };
 
 // What clearing a letter announces: level index of the letter, row, text.

@@ -2,10 +2,10 @@
 // back from it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <poll.h>
-#include <string>
 #include <unistd.h>
+#include <cstdlib>
+#include <string>
 
 #include "platform/input.h"
 
@@ -16,7 +16,7 @@ const std::string kModesOff = "\x1b[?1004l\x1b[?1016l\x1b[?1006l\x1b[?1003l\x1b[
 const std::string kPop = "\x1b[<u";
 
 class InputSession : public testing::Test {
- protected:
+protected:
   int in[2] = {-1, -1}, out[2] = {-1, -1};
 
   void SetUp() override {
@@ -29,7 +29,9 @@ class InputSession : public testing::Test {
     for (int fd : {in[0], in[1], out[0], out[1]})
       if (fd >= 0) close(fd);
   }
-  void type(const std::string& bytes) { ASSERT_EQ(write(in[1], bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+  void type(const std::string& bytes) {
+    ASSERT_EQ(write(in[1], bytes.data(), bytes.size()), ssize_t(bytes.size()));
+  }
   // What reached the terminal since the last look, then "|" and inputRestoreBytes as they are now.
   std::string written() {
     std::string text;
@@ -76,7 +78,7 @@ TEST_F(InputSession, TimedKeysWaitAndHangup) {
   const std::string savedDisplay = display != nullptr ? display : "";
   setenv("SERIFALL_INPUT", "x11", 1);
   setenv("DISPLAY", ":4242", 1);  // no such display: falls back to the terminal
-  type("\x1b[?1;2cx");  // a key typed right behind the reply
+  type("\x1b[?1;2cx");            // a key typed right behind the reply
   inputOpen(in[0], out[1]);
   display != nullptr ? setenv("DISPLAY", savedDisplay.c_str(), 1) : unsetenv("DISPLAY");
   EXPECT_STREQ(inputBackendName(), "terminal (timed keys, cell pointer)");

@@ -5,18 +5,18 @@
 #ifdef SERIFALL_HAVE_X11
 
 #include <X11/Xlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/input_x11.h"
 
 namespace {
 
 class X11Backend : public testing::Test {
- protected:
+protected:
   pid_t server = -1;
   Display* display = nullptr;
   const char* hadDisplay = std::getenv("DISPLAY");
@@ -29,8 +29,8 @@ class X11Backend : public testing::Test {
     server = fork();
     if (server == 0) {  // Xvfb picks a free display number and writes it to `ready`
       close(ready[0]);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0", "640x480x24",
-            "-nolisten", "tcp", static_cast<char*>(nullptr));
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0",
+            "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(ready[1]);
@@ -57,7 +57,8 @@ class X11Backend : public testing::Test {
 }  // namespace
 
 TEST_F(X11Backend, PointerPinnedAndKeysHeldWhileFocused) {
-  Window root = DefaultRootWindow(display), ours = XCreateSimpleWindow(display, root, 50, 40, 200, 100, 0, 0, 0);
+  Window root = DefaultRootWindow(display),
+         ours = XCreateSimpleWindow(display, root, 50, 40, 200, 100, 0, 0, 0);
   XMapWindow(display, ours);
   XSetInputFocus(display, ours, RevertToParent, CurrentTime);
   XSync(display, False);

@@ -37,8 +37,10 @@ struct StepCase {
 TEST(OutputPace, OneFrameDecides) {
   const StepCase cases[] = {
       {"first change goes at once", false, 0, 5, true, false, true, PaceStep::send, true},
-      {"unchanged sends nothing and asks nothing", true, 0, 10 * kI, false, false, true, PaceStep::nothing, false},
-      {"a change inside the interval waits", true, 100, 100 + kI - 1, true, false, true, PaceStep::nothing, false},
+      {"unchanged sends nothing and asks nothing", true, 0, 10 * kI, false, false, true, PaceStep::nothing,
+       false},
+      {"a change inside the interval waits", true, 100, 100 + kI - 1, true, false, true, PaceStep::nothing,
+       false},
       {"a change at the interval goes", true, 100, 100 + kI, true, false, true, PaceStep::send, true},
       {"a due change skips a full terminal", true, 0, 2 * kI, true, false, false, PaceStep::nothing, true},
       {"waiting bytes go before any new picture", true, 0, 2 * kI, true, true, true, PaceStep::push, true},
@@ -61,9 +63,9 @@ TEST(OutputPace, OneFrameDecides) {
 struct Scenario {
   int64_t frameMicros;
   int frames;
-  std::vector<int> changesAt;        // frames that draw a new picture
+  std::vector<int> changesAt;             // frames that draw a new picture
   std::vector<std::pair<int, int>> full;  // frames [from, to) the terminal takes nothing
-  int picturePieces;                 // a picture goes out in this many writes
+  int picturePieces;                      // a picture goes out in this many writes
 };
 
 struct Outcome {
@@ -134,8 +136,14 @@ TEST(OutputPace, PicturesOnAMadeUpTerminal) {
       {"a lone change goes at the next frame", {1000, 100, {30}, {}, 1}, 0, 1},
       {"nothing drawn, nothing sent", {1000, 200, {}, {}, 1}, 0, 0},
       {"slow frames: every change at its own frame", {20000, 400, everyTenth, {}, 1}, 0, 40},
-      {"a full terminal holds the picture until it has room", {1000, 400, everyFrame, {{50, 150}}, 1}, 100 * 1000 + kI, -1},
-      {"a picture in many pieces is finished before the next", {1000, 400, everyFrame, {{0, 20}, {40, 90}}, 5}, 200 * 1000, -1},
+      {"a full terminal holds the picture until it has room",
+       {1000, 400, everyFrame, {{50, 150}}, 1},
+       100 * 1000 + kI,
+       -1},
+      {"a picture in many pieces is finished before the next",
+       {1000, 400, everyFrame, {{0, 20}, {40, 90}}, 5},
+       200 * 1000,
+       -1},
   };
   for (const Case& c : cases) {
     Scenario run = c.run;
@@ -177,8 +185,8 @@ TEST(OutputPace, LinkSpeeds) {
   constexpr uint64_t kPicture = 650;
   for (const Link& link : links) {
     OutputPace pace;
-    double queued = 0;             // bytes in the terminal's buffer
-    uint64_t pending = 0;          // bytes the terminal refused so far
+    double queued = 0;                                 // bytes in the terminal's buffer
+    uint64_t pending = 0;                              // bytes the terminal refused so far
     std::vector<std::pair<double, int64_t>> inFlight;  // buffer position where a picture ends, made at
     std::vector<double> ages;
     double drained = 0, accepted = 0;

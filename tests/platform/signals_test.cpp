@@ -67,7 +67,8 @@ std::string runChild(const Ending& e, int* status) {
   std::string written;
   if (!e.stalled) {
     char buffer[512];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) written.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+      written.append(buffer, static_cast<size_t>(n));
   }
   // A hang is the fault caught here; the limit is far beyond any real wait.
   for (int i = 0; i < 2000 && waitpid(pid, status, WNOHANG) == 0; i++) {

@@ -18,7 +18,8 @@ namespace {
 
 // Entries that exist here, and the one that exists but has no cursor
 // addressing.
-const std::set<std::string> kInstalled = {"xterm", "xterm-256color", "screen", "ansi", "vt100", "foot", "lpr"};
+const std::set<std::string> kInstalled = {"xterm", "xterm-256color", "screen", "ansi",
+                                          "vt100", "foot",           "lpr"};
 std::set<std::string> installed;
 
 int fakeUsable(const char* name) {
@@ -45,7 +46,8 @@ TEST(TermType, FallbackChains) {
       {"xterm-new", "xterm-new xterm ansi vt100"},
       {"xterm-256color", "xterm-256color xterm ansi vt100"},  // itself once
       {"sun-cmd", "sun-cmd"},
-      {"dumb", ""}, {"", ""},
+      {"dumb", ""},
+      {"", ""},
   };
   for (const auto& [term, chain] : cases) {
     std::string text;
@@ -57,14 +59,17 @@ TEST(TermType, FallbackChains) {
 
 TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
   using Without = std::set<std::string>;
-  const std::vector<std::tuple<const char*, Without, std::string>> cases = {  // TERM, not installed -> result
+  const std::vector<std::tuple<const char*, Without, std::string>> cases = {
+      // TERM, not installed -> result
       {"foot", {}, "foot"},
       {"rio", {}, "xterm-256color"},
       {"rio", {"xterm-256color"}, "xterm"},
       {"rio", {"xterm-256color", "xterm"}, "ansi"},
       {"rio", {"xterm-256color", "xterm", "ansi"}, "vt100"},
-      {"rio", {"xterm-256color", "xterm", "ansi", "vt100"},
-       "serifall: unknown terminal type 'rio', and none of its fallbacks (xterm-256color, xterm, ansi, vt100) is "
+      {"rio",
+       {"xterm-256color", "xterm", "ansi", "vt100"},
+       "serifall: unknown terminal type 'rio', and none of its fallbacks (xterm-256color, xterm, ansi, "
+       "vt100) is "
        "installed"},
       {"sun-cmd", {}, "serifall: unknown terminal type 'sun-cmd'"},
       {"lpr", {}, "serifall: terminal type 'lpr' cannot position the cursor"},
@@ -83,7 +88,8 @@ TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
 TEST(TermType, SettleSetsTermToTheFallback) {
   const char* saved = std::getenv("TERM");
   const std::string keep = saved != nullptr ? saved : "";
-  const std::vector<std::tuple<const char*, std::string, std::string>> cases = {  // TERM -> problem, TERM after
+  const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
+      // TERM -> problem, TERM after
       {"serifall-nowhere-256color", "", "xterm-256color"},
       {"xterm-serifall-nowhere", "", "xterm"},
       {"xterm-256color", "", "xterm-256color"},

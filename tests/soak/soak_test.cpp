@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "game/gfx/effect_list.h"
 #include "fixtures/frame_fixture.h"
+#include "game/gfx/effect_list.h"
 #include "support/scripted_player.h"
 
 namespace {
@@ -42,8 +42,8 @@ TEST_F(Soak, EffectsAndMemoryLevelOff) {
   }
   size_t early = *std::max_element(peak + 1, peak + 5);
   size_t late = *std::max_element(peak + 5, peak + 10);
-  std::printf("%ld s of game time: effect peaks %zu early, %zu late; resident %ld -> %ld KiB\n",
-              seconds, early, late, memory[1], memory[9]);
+  std::printf("%ld s of game time: effect peaks %zu early, %zu late; resident %ld -> %ld KiB\n", seconds,
+              early, late, memory[1], memory[9]);
   EXPECT_LT(late, 20000u);
   if (seconds >= 600) {
     EXPECT_LE(late, early * 2 + 100);

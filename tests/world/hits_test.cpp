@@ -1,5 +1,5 @@
-#include "game/gfx/explosion.h"
 #include "game/world/hits.h"
+#include "game/gfx/explosion.h"
 #include "world/world_fixture.h"
 
 using HitsTest = WorldTest;
@@ -17,7 +17,8 @@ TEST_F(HitsTest, AimedHitNeedsAShownCellAndKillsItsDisc) {
 
   resetLetters();
   placeLevel(-5, 7);  // the A: (2, 17) is empty beside the live (2, 18)
-  for (auto [r, c] : {std::pair{2, 17}, {-1, 18}, {32, 18}, {20, 32}}) EXPECT_FALSE(aimedHit(r - 5, c + 7)) << r;
+  for (auto [r, c] : {std::pair{2, 17}, {-1, 18}, {32, 18}, {20, 32}})
+    EXPECT_FALSE(aimedHit(r - 5, c + 7)) << r;
   EXPECT_EQ(countLiveEnemies(), 335);
 
   // The display grid is rebuilt only between frames: the second shot meets

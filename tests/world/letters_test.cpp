@@ -5,7 +5,8 @@ using LettersTest = WorldTest;
 TEST_F(LettersTest, LiveCountsAndBitOrder) {
   const int32_t counts[letterCount] = {335, 415, 282, 371, 368, 283, 380, 380, 272, 299, 368, 220,
                                        489, 469, 398, 293, 386, 350, 248, 275, 345, 185, 275};
-  for (int i = 0; i < letterCount; ++i) EXPECT_EQ(std::count(letterGrids[i], letterGrids[i] + 1024, 1), counts[i]) << i;
+  for (int i = 0; i < letterCount; ++i)
+    EXPECT_EQ(std::count(letterGrids[i], letterGrids[i] + 1024, 1), counts[i]) << i;
   // Bit 31 is column 0: row 2 of the A is set over columns 18..20 only.
   for (int c = 0; c < gridSize; ++c) EXPECT_EQ(letterGrids[0][gridSize * 2 + c], c >= 18 && c <= 20) << c;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fixtures/curses_fixture.h"
 #include "game/display/formation.h"
 #include "game/gfx/effect_list.h"
 #include "game/loop/powerup.h"
@@ -13,7 +14,6 @@
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/shots.h"
-#include "fixtures/curses_fixture.h"
 
 inline std::vector<uint32_t> scriptedValues;
 inline size_t draws = 0;
@@ -25,7 +25,8 @@ inline void scriptRandom(std::vector<uint32_t> values) {
   draws = 0;
   randomSource.step = [](RandomSource& source) {
     const size_t i = draws++;
-    return scriptedValues.empty() ? nextRandom(source) : scriptedValues[std::min(i, scriptedValues.size() - 1)];
+    return scriptedValues.empty() ? nextRandom(source)
+                                  : scriptedValues[std::min(i, scriptedValues.size() - 1)];
   };
 }
 
