@@ -115,7 +115,7 @@ wait_screen() {
 }
 # The pane's output as plain lines, without escapes and progress returns.
 transcript() { sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g; s/\r/\n/g' "$WORK/pane.log" | grep -a 'serifall:\|apt-get update &&\|then run\|tests passed\|Total Test\|tests failed\|EXIT=' |
-  awk '/ of [0-9]+ files$/ { held = $0; next } held != "" { print held; held = "" } !seen[$0]++; END { if (held != "") print held }'; }
+  awk '/ compiled\)$/ { held = $0; next } held != "" { print held; held = "" } !seen[$0]++; END { if (held != "") print held }'; }
 fail() {
   note "FAILED: $*"
   transcript >&2
