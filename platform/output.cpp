@@ -287,7 +287,13 @@ void outputRelease() {
 
 void outputWriteWithin(int fd, const char* bytes, size_t length, int millis) {
   int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
-  if (started) pushWithin(millis);
+  // What curses wrote so far goes first: the kitty flags pushed before the
+  // switch to the alternate screen would land on the main screen's stack.
+  if (started) {
+    std::fflush(cursesOut);
+    collect();
+    pushWithin(millis);
+  }
   // The descriptor is shared with the shell and standard input, so it is
   // non-blocking only for the length of these writes.
   int flags = fcntl(fd, F_GETFL);
