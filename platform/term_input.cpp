@@ -34,8 +34,12 @@ void readWindowSize(TermInput& term) {
 }
 
 void probeReply(TermInput& term, const InputEvent& event) {
-  if (event.kind == InputEventKind::kittyFlags && term.pushed && !term.probing)
+  if (event.kind == InputEventKind::kittyFlags && term.pushed && !term.probing) {
+    bool was = term.kittyKeys;
     term.kittyKeys = (event.a & kKittyFlagsNeeded) == kKittyFlagsNeeded;
+    // Releases are no longer read: a key held now would stay down for good.
+    if (was && !term.kittyKeys) keysRelease(term.keys);
+  }
   if (!term.probing) return;  // a late reply is consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode)

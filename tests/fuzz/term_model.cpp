@@ -67,17 +67,17 @@ void armRelease(KeyModel& key) {
 void kittyToken(TermModel& m, const Token& t, bool intact, int64_t now) {
   if (t.quit || t.suspend) {
     m.mayQuit = true;
-    if (intact && m.pushed) (t.quit ? m.quitDue : m.suspendDue) = true;
+    if (intact && m.kittyOn) (t.quit ? m.quitDue : m.suspendDue) = true;
   }
   if (t.key < 0) return;
   KeyModel& key = m.keys[t.key];
   if (t.type != 3) {
-    mayPress(key, m.pushed, true, now);
-    if (intact && m.pushed) key.held = key.tapDue = true;
+    mayPress(key, m.kittyOn || m.kittyMaybe, true, now);
+    if (intact && m.kittyOn) key.held = key.tapDue = true;
     return;
   }
   key.held = false;
-  if (intact && m.pushed) {
+  if (intact && m.kittyOn) {
     key.kittyHeld = false;
     armRelease(key);
   }
@@ -106,8 +106,23 @@ void mouseToken(TermModel& m, const Token& t, bool intact, const WindowSize& w) 
   p.y = t.y;
 }
 
+// A flags reply after the push turns kitty keys on or off; turning them
+// off releases every key, since their releases would no longer be read.
+void flagsReply(TermModel& m, const Token& t, bool intact) {
+  if (!intact || t.ps >= 1000000) {  // the parser saturates long numbers
+    m.kittyMaybe = true;
+    for (KeyModel& key : m.keys) key.held = key.tapDue = false;
+    return;
+  }
+  bool on = (t.ps & 10) == 10;
+  if (!on) focusOut(m, m.kittyOn && !m.kittyMaybe);
+  m.kittyMaybe = m.kittyMaybe || on;
+  m.kittyOn = on;
+}
+
 void probeToken(TermModel& m, const Token& t, bool intact) {
   ProbeModel& p = m.probe;
+  if (!p.probing && t.kind == TokenKind::flags && m.pushed) flagsReply(m, t, intact);
   if (!p.probing) return;                    // late replies mean nothing
   bool first = !p.answered && !p.mayAnswer;  // no DA1 before it
   if (t.kind == TokenKind::deviceAttributes) (intact ? p.answered : p.mayAnswer) = true;
@@ -209,11 +224,13 @@ void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& win
 void modelNoise(TermModel& m, const Token& t, int escapes, int64_t now) {
   for (int k = 0; k < kFuzzKeys; k++) {
     KeyModel& key = m.keys[k];
-    if ((t.mayPress & (1 << k)) != 0) mayPress(key, m.pushed, t.digits, now);
+    if ((t.mayPress & (1 << k)) != 0) mayPress(key, m.kittyOn || m.kittyMaybe, t.digits, now);
+    if (m.pushed && t.mayAnswerFlags) key.held = key.tapDue = false;
     if (t.digits || t.mayFocusOut) key.held = false;
     if (t.mayFocusOut) key.tapDue = false;
   }
   m.mayQuit = m.mayQuit || t.mayQuit;
+  if (m.pushed && !m.probe.probing && t.mayAnswerFlags) m.kittyMaybe = true;
   if (escapes > 0) {
     m.pointer.reports += escapes;
     pointerUnclear(m.pointer);
@@ -252,6 +269,7 @@ void modelEnabled(TermModel& m, bool probed, bool pushWritten, bool pixelsWritte
   if (p.pixels && !pixelsWritten) fail("probe-pixels", "pixel reports offered, not asked for");
   m.probe.probing = false;
   m.pushed = pushWritten;
+  m.kittyOn = m.kittyMaybe = false;
   m.pixelMode = pixelsWritten;
   pointerUnclear(m.pointer);
 }

@@ -53,8 +53,12 @@ struct TermModel {
   KeyModel keys[kFuzzKeys];
   PointerModel pointer;
   ProbeModel probe;
-  bool mouse = true;       // terminal pointer reports wanted
-  bool pushed = false;     // the kitty flags push went out
+  bool mouse = true;    // terminal pointer reports wanted
+  bool pushed = false;  // the kitty flags push went out
+  // Kitty key reports count once the terminal confirms the pushed flags:
+  // surely (an intact reply) or perhaps (a reply hidden in noise).
+  bool kittyOn = false;
+  bool kittyMaybe = false;
   bool pixelMode = false;  // pixel reports were asked for
   bool quitDue = false, suspendDue = false;
   bool mayQuit = false;  // a quit or suspend request may have arrived since the previous poll

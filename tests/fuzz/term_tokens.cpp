@@ -79,6 +79,7 @@ bool privateReply(Cursor& c, Token& t) {
   if (!c.number(9, first)) return false;
   if (c.take('u')) {
     t.kind = TokenKind::flags;
+    t.ps = static_cast<uint32_t>(first);  // the flags in force
     return true;
   }
   size_t afterFirst = c.at;
