@@ -24,6 +24,8 @@ constexpr int32_t kPixelMode = 1016;
 // keeps Ctrl-C a key).
 constexpr int32_t kKittyFlagsNeeded = 2 | 8;
 constexpr int32_t kSyncMode = 2026;
+// How long closing waits for the terminal's last key reports.
+constexpr int64_t kCloseDrainMicros = 200000;
 
 void readWindowSize(TermInput& term) {
   term.sizeRead = true;
@@ -215,9 +217,27 @@ void termEnable(TermInput& term) {
   term.kittyKeys = false;  // until the terminal confirms the push
 }
 
+// Key reports the terminal encoded before it took the pop are still on
+// their way, and would reach the shell as escape codes. Its reply to DA1
+// comes after them, so reading up to that reply leaves none behind.
+void drainToReply(TermInput& term) {
+  term.probing = true;
+  term.probeDone = false;
+  termWrite(term.outFd, "\x1b[c", 3);
+  int64_t deadline = inputClockMicros() + kCloseDrainMicros;
+  while (!term.probeDone && !term.hangup) {
+    int64_t left = deadline - inputClockMicros();
+    pollfd fd{term.inFd, POLLIN, 0};
+    if (left <= 0 || poll(&fd, 1, static_cast<int>((left + 999) / 1000)) <= 0) break;
+    termDrain(term, inputClockMicros());
+  }
+  term.probing = false;
+}
+
 void termDisable(TermInput& term) {
   if (!term.modesOn) return;
   termModesOff(term.outFd, term.pushed);
+  if (term.pushed && term.inFd >= 0) drainToReply(term);
   term.modesOn = false;
   term.pushed = false;
   term.kittyKeys = false;
