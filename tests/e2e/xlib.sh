@@ -60,6 +60,9 @@ start_x() {
   wait_until '[ -s "$WORK/display" ]' 60 "the X server"
   DISPLAY=:$(head -n 1 "$WORK/display")
   export DISPLAY
+  # The number can come before the server takes its first client on a
+  # loaded machine; an emulator started then fails to open the display.
+  wait_until 'xdotool getmouselocation >/dev/null 2>&1' 60 "the X server to take clients"
 }
 
 # The command the emulator runs: the game RUNS times, each time once the go
