@@ -34,7 +34,7 @@ done
 [ -x "$GAME" ] || { echo "screenshot: no game at $GAME (make build first)" >&2; exit 1; }
 
 # -displayfd picks a free display: other X servers may run beside this one.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
 XVFB=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 DISPLAY=:$(cat "$WORK/display")

@@ -55,7 +55,9 @@ wait_until() {
 
 start_x() {
   need Xvfb xdotool python3
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+  # -noreset: by default the server resets when its last client leaves, and
+  # a client connecting during the reset is turned away.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" 3>"$WORK/display" 2>"$WORK/xvfb.log" &
   started $!
   wait_until '[ -s "$WORK/display" ]' 60 "the X server"
   DISPLAY=:$(head -n 1 "$WORK/display")
@@ -77,13 +79,21 @@ game_shell() {  # INPUT-BACKEND RUNS AFTER
 }
 
 # start_term COMMAND...: the emulator, its window found, focused, the
-# pointer on its centre; sets WINDOW.
+# pointer on its centre; sets WINDOW. An emulator that ends before its
+# window shows (turned away by a server still settling) is started again,
+# up to three times; its log is kept for the failure message.
 start_term() {
-  "$@" >"$WORK/term.log" 2>&1 &
-  TERM_PID=$!
-  started $TERM_PID
-  wait_until 'WINDOW=$(xdotool search --onlyvisible --pid "$TERM_PID" 2>/dev/null | tail -n 1); [ -n "$WINDOW" ]' \
-    60 "the $1 window"
+  for attempt in 1 2 3; do
+    "$@" >"$WORK/term.log" 2>&1 &
+    TERM_PID=$!
+    started $TERM_PID
+    wait_until 'WINDOW=$(xdotool search --onlyvisible --pid "$TERM_PID" 2>/dev/null | tail -n 1);
+      [ -n "$WINDOW" ] || gone "$TERM_PID"' 60 "the $1 window"
+    [ -n "$WINDOW" ] && break
+    cp "$WORK/term.log" "$WORK/term-attempt$attempt.log"
+    sleep 0.5
+  done
+  [ -n "$WINDOW" ] || fail "$1 ended before its window showed, three times"
   xdotool windowfocus --sync "$WINDOW"
   eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
   xdotool mousemove --window "$WINDOW" $((WIDTH / 2)) $((HEIGHT / 2))

@@ -30,7 +30,7 @@ protected:
     if (server == 0) {  // Xvfb picks a free display number and writes it to `ready`
       close(ready[0]);
       execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-screen", "0",
-            "640x480x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+            "640x480x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(ready[1]);
