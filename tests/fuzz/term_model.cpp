@@ -222,6 +222,8 @@ void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& win
 }
 
 void modelNoise(TermModel& m, const Token& t, int escapes, int64_t now) {
+  // A flags reply anywhere in the run may come before a press in it.
+  if (m.pushed && !m.probe.probing && t.mayAnswerFlags) m.kittyMaybe = true;
   for (int k = 0; k < kFuzzKeys; k++) {
     KeyModel& key = m.keys[k];
     if ((t.mayPress & (1 << k)) != 0) mayPress(key, m.kittyOn || m.kittyMaybe, t.digits, now);
@@ -230,7 +232,6 @@ void modelNoise(TermModel& m, const Token& t, int escapes, int64_t now) {
     if (t.mayFocusOut) key.tapDue = false;
   }
   m.mayQuit = m.mayQuit || t.mayQuit;
-  if (m.pushed && !m.probe.probing && t.mayAnswerFlags) m.kittyMaybe = true;
   if (escapes > 0) {
     m.pointer.reports += escapes;
     pointerUnclear(m.pointer);
