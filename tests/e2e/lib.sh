@@ -68,4 +68,18 @@ check_terminal_restored() {
   [ "$(flag alternate_on)" = 0 ] || fail "alternate screen left on"
 }
 
+# expect_exit STATUS HOW: the game ends with STATUS, the terminal given
+# back; the pane's server goes with it.
+expect_exit() {
+  wait_for has_exited "the game to end after $2"
+  [ "$(exit_status)" = "$1" ] || fail "$2: exit status $(exit_status), not $1"
+  check_terminal_restored
+  T kill-server
+}
+
+# The power-up marker starts at world cell (0, 0), under the corner mark;
+# with the pointer 10 cells left and 5 up from the centre the world slides
+# right and down and the marker shows here.
+marker_moved() { [ "$(cell 5 9)" = G ] && [ "$(cell 3 8)" = G ] && [ "$(cell 6 11)" = G ]; }
+
 mouse() { T send-keys -t g -l "$(printf '\033[<35;%d;%dM' "$1" "$2")"; }

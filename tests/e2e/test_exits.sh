@@ -2,22 +2,15 @@
 # Every way out gives the terminal back: signals, Ctrl-C, a crash, Ctrl-Z.
 . "$(dirname "$0")/lib.sh"
 
-expect_signal_exit() {  # SIGNAL-NUMBER HOW
-  wait_for has_exited "the game to end after $2"
-  [ "$(exit_status)" = "$((128 + $1))" ] || fail "$2: exit status $(exit_status)"
-  check_terminal_restored
-  T kill-server
-}
-
 for sig in TERM:15 HUP:1; do
   start_game "$GAME"
   kill -s "${sig%:*}" "$(game_pid)"
-  expect_signal_exit "${sig#*:}" "SIG${sig%:*}"
+  expect_exit "$((128 + ${sig#*:}))" "SIG${sig%:*}"
 done
 
 start_game "$GAME"
 T send-keys -t g C-c
-expect_signal_exit 2 "Ctrl-C"
+expect_exit 130 "Ctrl-C"
 
 # The terminal goes away: the game must notice and end, not spin. A game
 # that has noticed is gone within a frame and its exit (at most 0.16 s for
@@ -48,7 +41,7 @@ echo "the game left $gone ms after its terminal was closed"
 # A crash: the reset string is written from the signal handler.
 start_game "$GAME"
 kill -s SEGV "$(game_pid)"
-expect_signal_exit 11 "SIGSEGV"
+expect_exit 139 "SIGSEGV"
 
 # Ctrl-Z in an interactive shell, then fg: a usable shell while stopped and
 # the game back where it was.
@@ -65,7 +58,5 @@ check_terminal_restored
 T send-keys -t g "clear; fg; echo EXIT=\$?" Enter
 wait_for '[ "$(cell 12 40)" = "+" ] && [ "$(flag mouse_any_flag)" = 1 ]' "the game to resume"
 T send-keys -t g q
-wait_for has_exited "the game to end after fg and q"
-[ "$(exit_status)" = 0 ] || fail "exit status $(exit_status) after fg and q"
-check_terminal_restored
+expect_exit 0 "fg and q"
 echo ok
