@@ -18,6 +18,7 @@
 
 #include "platform/input_clock.h"
 #include "platform/output_pace.h"
+#include "platform/signals.h"
 
 bool outputSynchronized = false;
 bool outputCountSwitches = false;
@@ -172,14 +173,7 @@ void setPlayModes() {
 void onResize(int) { resized = 1; }
 
 // curses' own handler would read the size from the pipe it writes into.
-void catchResize() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = onResize;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGWINCH, &action, nullptr);
-}
+void catchResize() { setSignalHandler(SIGWINCH, onResize, SA_RESTART); }
 
 int openWriteFd(int fd) {
   const char* name = ttyname(fd);

@@ -89,15 +89,6 @@ void onFatal(int sig) {
   raise(sig);  // the handler was reset on entry, so this is the default action
 }
 
-void handle(int sig, void (*handler)(int), int flags) {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = flags;
-  sigaction(sig, &action, nullptr);
-}
-
 void appendCapability(const char* name) {
   const char* value = tigetstr(name);
   if (!value || value == reinterpret_cast<const char*>(-1)) return;
@@ -117,16 +108,25 @@ void installAltStack() {
 
 }  // namespace
 
+void setSignalHandler(int sig, void (*handler)(int), int flags) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = flags;
+  sigaction(sig, &action, nullptr);
+}
+
 void installSignalHandlers() {
   haveSavedModes = tcgetattr(STDIN_FILENO, &savedModes) == 0;
   installAltStack();
   // No SA_RESTART: a blocking wait must return so the flags are seen.
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) handle(sig, onQuit, 0);
-  handle(SIGTSTP, onSuspend, 0);
-  for (int sig : kFatalSignals) handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) setSignalHandler(sig, onQuit, 0);
+  setSignalHandler(SIGTSTP, onSuspend, 0);
+  for (int sig : kFatalSignals) setSignalHandler(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
   // Real-time signals end the process by default too.
   for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++)
-    handle(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
+    setSignalHandler(sig, onFatal, SA_RESETHAND | SA_NODEFER | SA_ONSTACK);
 }
 
 void prepareCrashRestore() {
@@ -145,7 +145,7 @@ void dieOfSignal(int sig) {
   // Ctrl-\ is a way to quit, not a request for a core file.
   rlimit none{0, 0};
   setrlimit(RLIMIT_CORE, &none);
-  handle(sig, SIG_DFL, 0);
+  setSignalHandler(sig, SIG_DFL, 0);
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, sig);

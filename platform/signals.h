@@ -24,6 +24,9 @@ void installSignalHandlers();
 // runs.
 void prepareCrashRestore();
 
+// sigaction with an empty mask: `flags` as SA_RESTART, SA_ONSTACK, ...
+void setSignalHandler(int sig, void (*handler)(int), int flags);
+
 // Stops the process as Ctrl-Z would and returns once it is continued.
 void stopProcess();
 
