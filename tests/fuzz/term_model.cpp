@@ -110,6 +110,8 @@ void mouseToken(TermModel& m, const Token& t, bool intact, const WindowSize& w) 
 // off releases every key, since their releases would no longer be read.
 void flagsReply(TermModel& m, const Token& t, bool intact) {
   if (!intact || t.ps >= 1000000) {  // the parser saturates long numbers
+    // Read as a reply or not, on or off: from here on nothing is sure.
+    m.kittyOn = false;
     m.kittyMaybe = true;
     for (KeyModel& key : m.keys) key.held = key.tapDue = false;
     return;
