@@ -224,8 +224,12 @@ void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& win
 }
 
 void modelNoise(TermModel& m, const Token& t, int escapes, int64_t now) {
-  // A flags reply anywhere in the run may come before a press in it.
-  if (m.pushed && !m.probe.probing && t.mayAnswerFlags) m.kittyMaybe = true;
+  // A flags reply anywhere in the run may come before a press in it, and
+  // may turn kitty keys on or off.
+  if (m.pushed && !m.probe.probing && t.mayAnswerFlags) {
+    m.kittyOn = false;
+    m.kittyMaybe = true;
+  }
   for (int k = 0; k < kFuzzKeys; k++) {
     KeyModel& key = m.keys[k];
     if ((t.mayPress & (1 << k)) != 0) mayPress(key, m.kittyOn || m.kittyMaybe, t.digits, now);
