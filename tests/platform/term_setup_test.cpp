@@ -38,7 +38,6 @@ std::string chosen(const char* term) {
 TEST(TermType, FallbackChains) {
   const std::vector<std::tuple<const char*, std::string>> cases = {
       {"wezterm", "wezterm xterm-256color xterm ansi vt100"},
-      {"xterm-ghostty", "xterm-ghostty xterm-256color xterm ansi vt100"},
       {"foo-256color", "foo-256color xterm-256color xterm ansi vt100"},
       {"xterm-direct", "xterm-direct xterm-256color xterm ansi vt100"},
       {"tmux-256color", "tmux-256color screen-256color screen ansi vt100"},
@@ -47,7 +46,6 @@ TEST(TermType, FallbackChains) {
       {"xterm-256color", "xterm-256color xterm ansi vt100"},  // itself once
       {"sun-cmd", "sun-cmd"},
       {"dumb", ""},
-      {"", ""},
   };
   for (const auto& [term, chain] : cases) {
     std::string text;
@@ -64,17 +62,13 @@ TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
       {"foot", {}, "foot"},
       {"rio", {}, "xterm-256color"},
       {"rio", {"xterm-256color"}, "xterm"},
-      {"rio", {"xterm-256color", "xterm"}, "ansi"},
-      {"rio", {"xterm-256color", "xterm", "ansi"}, "vt100"},
       {"rio",
        {"xterm-256color", "xterm", "ansi", "vt100"},
        "serifall: unknown terminal type 'rio', and none of its fallbacks (xterm-256color, xterm, ansi, "
-       "vt100) is "
-       "installed"},
+       "vt100) is installed"},
       {"sun-cmd", {}, "serifall: unknown terminal type 'sun-cmd'"},
       {"lpr", {}, "serifall: terminal type 'lpr' cannot position the cursor"},
       {"dumb", {}, "serifall: TERM is not set; set it to your terminal's type"},
-      {"", {}, "serifall: TERM is not set; set it to your terminal's type"},
       {"x\x1b]0;owned\x07\\\xff", {}, "serifall: unknown terminal type 'x\\x1b]0;owned\\x07\\x5c\\xff'"},
   };
   for (const auto& [term, without, result] : cases) {
@@ -91,7 +85,6 @@ TEST(TermType, SettleSetsTermToTheFallback) {
   const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
       // TERM -> problem, TERM after
       {"serifall-nowhere-256color", "", "xterm-256color"},
-      {"xterm-serifall-nowhere", "", "xterm"},
       {"xterm-256color", "", "xterm-256color"},
       {"serifall-nowhere", "serifall: unknown terminal type 'serifall-nowhere'", "serifall-nowhere"},
   };
@@ -118,12 +111,11 @@ TEST(TermRaw, KeysArriveAsBytes) {
   EXPECT_TRUE(termRawKeys(slave));
   const std::string typed = "\x03\x1c\x1a\x13q\x11\xe9\r";
   ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-  std::string got;
-  char buffer[64];
-  while (got.size() < typed.size()) {
-    ssize_t n = read(slave, buffer, sizeof buffer);
+  std::string got(typed.size(), '\0');
+  for (size_t have = 0; have < got.size();) {
+    ssize_t n = read(slave, &got[have], got.size() - have);
     if (n <= 0) break;
-    got.append(buffer, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
   EXPECT_EQ(got, typed);
   close(master);
