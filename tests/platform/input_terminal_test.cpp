@@ -72,10 +72,7 @@ TEST(TermInput, WhatTheGameSees) {
         {3, "\x1b[122;5u", "Z"},
         {4, "\x1a", "Z"},
         {5, "\x1b[99;5:3u\x1b[99u\x1b[99;4u", ""},
-        {6,
-         "\x1b[11\x03"
-         "9u",
-         "wC"},
+        {6, "\x1b[11\0039u", "wC"},  // a C0 control inside a sequence
         {8, "\x1c", "w\\"},
         {9, "\x1b[92;5u", "w\\"}}},
       {"kitty taps inside one poll read down in it, and only in it",
@@ -90,40 +87,8 @@ TEST(TermInput, WhatTheGameSees) {
        true,
        nullptr},
       {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, {}, false, true, "\x1b[?1u"},
+      {"shifted, Alt", {{0, "W\x1b Q", "wsq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
-      {"a tap is one shot; shifted and Alt count", {{0, "W\x1b Q", "wsq"}, {59, "", "wsq"}, {60, "", ""}}},
-      {"a double tap is two taps", {{0, " ", "s"}, {60, "", ""}, {300, " ", "s"}, {360, "", ""}}},
-      {"a hold: one shot, the delay, then continuous; bytes read together teach no repeat rate",
-       {{0, " ", "s"},
-        {60, "", ""},
-        {500, " ", "s"},
-        {540, "  ", "s"},
-        {580, "   ", "s"},
-        {699, "", "s"},
-        {700, "", ""}}},
-      {"learns T1 = delay + 60 ms: a 710 ms delay is a hold",
-       {{0, "w", "w"},
-        {660, "w", "w"},
-        {690, "w", "w"},
-        {730, "w", "w"},
-        {790, "w", "w"},
-        {1500, "w", "w"},
-        {1530, "w", "w"},
-        {1649, "", "w"},
-        {1650, "", ""}}},  // up T2 = 3 x median gap after the last repeat
-      {"T1 learnt at 260 ms; a 500 ms delay reads as a tap, and the gap before that tap teaches T1",
-       {{0, "w", "w"},
-        {200, "w", "w"},
-        {230, "w", "w"},
-        {2000, "w", "w"},
-        {2500, "w", "w"},
-        {2530, "w", "w"},
-        {2560, "w", "w"},
-        {5000, "w", "w"},
-        {5500, "w", "w"},
-        {5530, "w", "w"},
-        {5600, "", "w"},
-        {5620, "", ""}}},  // 5530 confirms: up T2 (90 ms) later, not a tap's 60 ms
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
       {"huge code saturates, no wrap to 'w'", {{0, "\x1b[4294967415u", ""}}},
@@ -140,13 +105,6 @@ TEST(TermInput, WhatTheGameSees) {
         {30, "\x1b[<3;30;12m\x1b[<67;40;12M\x1b[<1;50;12M", ""}}},  // release, wheel, click
       {"positions clamped to the window",
        {{0, "\x1b[<35;100;50M", ""}, {10, "\x1b[<35;99999;0M", "(100,-49)"}}},
-      {"numbers saturate for good: 7 digits and 8 read alike",
-       {{0, "\x1b[<35;1;1M", ""},
-        {10, "\x1b[<35;99999999;1M", "(999999,0)"},
-        {20, "\x1b[<35;9999999;1M", ""},
-        {40, "\x1b[<35;999999;1M", "(-1,0)"}},
-       {80, 25, 0, 0},
-       true},
       {"X11 has the pointer", {{0, "\x1b[<35;10;10M", ""}, {10, "\x1b[<35;20;10M", ""}}, {}, false, false},
       {"leave: stops edge turning, the next report is a new baseline",
        {{0, "\x1b[<35;200;50M", ""},
@@ -160,32 +118,61 @@ TEST(TermInput, WhatTheGameSees) {
         {1000, "\x1b[<35;70;50M", ""},
         {1010, "\x1b[I\x1b[<35;20;20M", ""},
         {1020, "\x1b[<35;21;22M", "(1,2)"}}},
-      {"edges turn at 40 per second: left and bottom, top and right, not next to them",
-       {{0, "\x1b[<35;1;100M", ""},
-        {1000, "", "(-40,40)"},
-        {1001, "\x1b[<35;200;1M", "(199,-99)"},
-        {2001, "", "(40,-40)"},
-        {2002, "\x1b[<35;2;99M", "(-198,98)"},
-        {3002, "", ""},
-        {3003, "\x1b[<35;199;2M", "(197,-97)"},
-        {4003, "", ""}}},
-      {"pixels: the last and first cells (10 px) are edges",
-       {{0, "\x1b[<35;791;250M", ""},
-        {1000, "", "(40,0)"},
-        {1001, "\x1b[<35;10;250M", "(-781,0)"},
-        {2001, "", "(-40,0)"},
-        {2002, "\x1b[<35;790;250M", "(780,0)"},
-        {3002, "", ""},
-        {3003, "\x1b[<35;11;250M", "(-779,0)"},
-        {4003, "", ""}},
-       {80, 25, 800, 500},
-       true},
-      {"pixels, size unknown", {{0, "\x1b[<35;80;25M", ""}, {1000, "", ""}}, {80, 25, 0, 0}, true},
   };
   for (const Case& c : cases) {
     Feeder t(c.window, c.pixels, c.mouse, c.agreed);
     for (const auto& [ms, bytes, seen] : c.steps)
       EXPECT_EQ(t.seen(bytes, ms), seen) << c.name << " at " << ms;
+  }
+}
+
+// A key byte for a key that is not repeating reads down for a tap; from the
+// gaps between repeats it learns the keyboard's delay (T1) and interval (T2).
+TEST(TermInput, TimedKeysLearnTheRepeat) {
+  const std::vector<std::tuple<const char*, std::vector<int64_t>, int64_t>> cases = {
+      // presses at ms -> up at ms
+      {"a tap is one shot", {0}, 60},
+      {"a double tap is two taps", {0, 300}, 360},
+      {"up 3 x the median gap after the last repeat; bytes read together teach no gap",
+       {0, 500, 540, 540, 580, 580, 580},
+       700},
+      {"T1 = delay + 60 ms: after a 660 ms delay, a 710 ms one is a hold too",
+       {0, 660, 690, 730, 790, 1500, 1530},
+       1650},
+      {"T1 learnt at 260 ms; a 500 ms delay reads as a tap, and the gap before that tap teaches T1",
+       {0, 200, 230, 2000, 2500, 2530, 2560, 5000, 5500, 5530},
+       5620},
+  };
+  for (const auto& [name, presses, up] : cases) {
+    Feeder t;
+    for (int64_t ms : presses) EXPECT_EQ(t.seen(" ", ms), "s") << name << " at " << ms;
+    EXPECT_EQ(t.seen("", up - 1), "s") << name;
+    EXPECT_EQ(t.seen("", up), "") << name;
+  }
+}
+
+// Resting on an edge cell turns 40 units a second that way, however often
+// it is polled; moving off stops it.
+TEST(TermInput, EdgesTurn) {
+  const WindowSize cells = {200, 100, 0, 0}, pixels = {80, 25, 800, 500}, unknown = {80, 25, 0, 0};
+  const std::vector<std::tuple<WindowSize, int32_t, int32_t, int32_t, int32_t>> cases = {
+      // window (pixels when it has them), at x, y -> turn
+      {cells, 1, 100, -40, 40}, {cells, 200, 1, 40, -40},  {cells, 2, 99, 0, 0},
+      {cells, 199, 2, 0, 0},    {pixels, 791, 250, 40, 0}, {pixels, 10, 250, -40, 0},
+      {pixels, 790, 250, 0, 0}, {pixels, 11, 250, 0, 0},   {unknown, 80, 25, 0, 0},
+  };
+  for (const auto& [window, x, y, dx, dy] : cases) {
+    Feeder t(window, window.cols == 80);
+    InputState s = t.feed("\x1b[<35;" + std::to_string(x) + ";" + std::to_string(y) + "M", 0);
+    for (int64_t ms = 1; ms <= 1000; ms++) {
+      InputState polled = t.feed("", ms);
+      s.dx += polled.dx;
+      s.dy += polled.dy;
+    }
+    EXPECT_EQ(s.dx, dx) << x << "," << y;
+    EXPECT_EQ(s.dy, dy) << x << "," << y;
+    t.feed("\x1b[<35;" + std::to_string(x - dx / 40) + ";" + std::to_string(y - dy / 40) + "M", 1000);
+    EXPECT_EQ(t.seen("", 2000), "") << x << "," << y;
   }
 }
 
@@ -209,16 +196,6 @@ TEST(TermInput, MotionFloodStaysWithinTheWindow) {
     s = t.feed(flood + "\x1b[<288;1;1M" + flood, 10);
     EXPECT_EQ(s.dx, dx) << window.cols;
   }
-}
-
-// However often it is polled, 0.5 s on the last column turns 20.
-TEST(TermInput, RestingOnTheEdgeTurnsAt40PerSecond) {
-  Feeder t({80, 25, 0, 0});
-  int32_t sum = t.feed("\x1b[<35;79;10M\x1b[<35;80;10M", 0).dx;
-  for (int64_t ms = 1; ms <= 500; ms++) sum += t.feed("", ms).dx;
-  EXPECT_EQ(sum, 1 + 20);
-  EXPECT_EQ(t.feed("\x1b[<35;70;10M", 1000).dx, 20 - 10);  // moving off stops it
-  EXPECT_EQ(t.feed("", 2000).dx, 0);
 }
 
 // Pixel pointer and synchronized output need "set" or "reset" (the mode
