@@ -176,28 +176,6 @@ TEST(TermInput, EdgesTurn) {
   }
 }
 
-// Baselines cleared between reports carry the motion made so far over to
-// the next take; a flood of them (one 8 kB read) must neither overflow nor
-// give more motion than the window allows.
-TEST(TermInput, MotionFloodStaysWithinTheWindow) {
-  std::string flood;
-  for (int i = 0; i < 300; i++) flood += "\x1b[<35;1;1M\x1b[<35;9999999;9999999M\x1b[I";
-  const std::vector<std::tuple<WindowSize, bool, int32_t, int32_t>> cases = {
-      // window, pixels -> dx, dy
-      {{200, 100, 0, 0}, false, 200, 100},
-      {{80, 25, 640, 400}, true, 640, 400},
-      {{80, 25, 0, 0}, true, 1000000, 1000000},  // pixel size unknown: the number limit
-  };
-  for (const auto& [window, pixels, dx, dy] : cases) {
-    Feeder t(window, pixels);
-    InputState s = t.feed(flood, 0);
-    EXPECT_EQ(s.dx, dx) << window.cols;
-    EXPECT_EQ(s.dy, dy) << window.cols;
-    s = t.feed(flood + "\x1b[<288;1;1M" + flood, 10);
-    EXPECT_EQ(s.dx, dx) << window.cols;
-  }
-}
-
 // Pixel pointer and synchronized output need "set" or "reset" (the mode
 // exists) of their own mode.
 TEST(TermProbe, RepliesDeadlineAndTypedKeys) {

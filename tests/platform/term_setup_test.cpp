@@ -37,15 +37,12 @@ std::string chosen(const char* term) {
 
 TEST(TermType, FallbackChains) {
   const std::vector<std::tuple<const char*, std::string>> cases = {
-      {"wezterm", "wezterm xterm-256color xterm ansi vt100"},
       {"foo-256color", "foo-256color xterm-256color xterm ansi vt100"},
       {"xterm-direct", "xterm-direct xterm-256color xterm ansi vt100"},
       {"tmux-256color", "tmux-256color screen-256color screen ansi vt100"},
       {"screen.xterm-new", "screen.xterm-new screen ansi vt100"},
       {"xterm-new", "xterm-new xterm ansi vt100"},
       {"xterm-256color", "xterm-256color xterm ansi vt100"},  // itself once
-      {"sun-cmd", "sun-cmd"},
-      {"dumb", ""},
   };
   for (const auto& [term, chain] : cases) {
     std::string text;
@@ -85,7 +82,6 @@ TEST(TermType, SettleSetsTermToTheFallback) {
   const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
       // TERM -> problem, TERM after
       {"serifall-nowhere-256color", "", "xterm-256color"},
-      {"xterm-256color", "", "xterm-256color"},
       {"serifall-nowhere", "serifall: unknown terminal type 'serifall-nowhere'", "serifall-nowhere"},
   };
   for (const auto& [term, problem, after] : cases) {
@@ -107,7 +103,6 @@ TEST(TermRaw, KeysArriveAsBytes) {
   cooked.c_iflag |= IXON | ISTRIP;
   cooked.c_lflag |= ISIG | ICANON;
   ASSERT_EQ(tcsetattr(slave, TCSANOW, &cooked), 0);
-  EXPECT_FALSE(termIsRaw(slave));
   EXPECT_TRUE(termRawKeys(slave));
   const std::string typed = "\x03\x1c\x1a\x13q\x11\xe9\r";
   ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
