@@ -49,8 +49,7 @@ struct Feeder {
 struct Case {
   const char* name;
   std::vector<std::tuple<int64_t, std::string, std::string>> steps;  // at ms, bytes -> seen
-  WindowSize window = {200, 100, 0, 0};
-  bool pixels = false, mouse = true;
+  bool mouse = true;                                                 // false: X11 has the pointer
   const char* agreed = "\x1b[?11u";
 };
 
@@ -82,11 +81,9 @@ TEST(TermInput, WhatTheGameSees) {
         {8, "", ""}}},  // a release also ends a timed hold
       {"kitty reports before the terminal agreed to the push are not obeyed",
        {{0, "\x1b[32u", ""}, {1, "\x1b[?11u\x1b[119u", ""}, {60, "", ""}},
-       {},
-       false,
        true,
        nullptr},
-      {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, {}, false, true, "\x1b[?1u"},
+      {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, true, "\x1b[?1u"},
       {"shifted, Alt", {{0, "W\x1b Q", "wsq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
@@ -104,7 +101,7 @@ TEST(TermInput, WhatTheGameSees) {
         {30, "\x1b[<3;30;12m\x1b[<67;40;12M\x1b[<1;50;12M", ""}}},  // release, wheel, click
       {"positions clamped to the window",
        {{0, "\x1b[<35;100;50M", ""}, {10, "\x1b[<35;99999;0M", "(100,-49)"}}},
-      {"X11 has the pointer", {{0, "\x1b[<35;10;10M", ""}, {10, "\x1b[<35;20;10M", ""}}, {}, false, false},
+      {"X11 has the pointer", {{0, "\x1b[<35;10;10M", ""}, {10, "\x1b[<35;20;10M", ""}}, false},
       {"focus out: releases keys, stops edge turning, clears the baseline; so do focus in and leave",
        {{0, "\x1b[119u\x1b[<35;1;50M", "w"},
         {240, "\x1b", "w(-9,0)"},
@@ -116,7 +113,7 @@ TEST(TermInput, WhatTheGameSees) {
         {2000, "\x1b[<35;150;90M", ""}}},
   };
   for (const Case& c : cases) {
-    Feeder t(c.window, c.pixels, c.mouse, c.agreed);
+    Feeder t({200, 100, 0, 0}, false, c.mouse, c.agreed);
     for (const auto& [ms, bytes, seen] : c.steps)
       EXPECT_EQ(t.seen(bytes, ms), seen) << c.name << " at " << ms;
   }
