@@ -2,7 +2,7 @@
 // back from it.
 #include <gtest/gtest.h>
 
-#include <poll.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <string>
@@ -20,7 +20,7 @@ protected:
   int in[2] = {-1, -1}, out[2] = {-1, -1};
 
   void SetUp() override {
-    ASSERT_TRUE(pipe(in) == 0 && pipe(out) == 0);
+    ASSERT_TRUE(pipe(in) == 0 && pipe(out) == 0 && fcntl(out[0], F_SETFL, O_NONBLOCK) == 0);
     setenv("SERIFALL_INPUT", "terminal", 1);
   }
   void TearDown() override {
@@ -36,11 +36,8 @@ protected:
   std::string written() {
     std::string text;
     char buffer[512];
-    for (pollfd fd{out[0], POLLIN, 0}; ::poll(&fd, 1, 0) > 0;) {
-      ssize_t n = read(out[0], buffer, sizeof buffer);
-      if (n <= 0) break;
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
       text.append(buffer, static_cast<size_t>(n));
-    }
     size_t length = 0;
     const char* restore = inputRestoreBytes(&length);
     return text + "|" + std::string(restore, length);
@@ -58,23 +55,21 @@ TEST_F(InputSession, KittyTerminalModesOnAndOff) {
   const std::string modesOn = "\x1b[?1003h\x1b[?1006h\x1b[?1016h\x1b[?1004h\x1b[>11u\x1b[?u";
   type("\x1b[?11u\x1b[?1016;1$y\x1b[?62c");
   inputOpen(in[0], out[1]);
-  EXPECT_STREQ(inputBackendName(), "terminal (kitty keys, pixel pointer)");
   EXPECT_EQ(written(), kProbe + modesOn + "|" + kModesOff + kPop);
   type("\x1b[?11u\x1b[119u");  // the push confirmed, then a key
   EXPECT_TRUE(poll().w);
 
   // Leaving asks DA1 and reads up to its reply, so the release the terminal
   // sent before it took the pop does not reach the shell.
-  const std::string ask = "\x1b[c";
   type("\x1b[119;1:3u\x1b[?62c");
   inputPause();
-  EXPECT_EQ(written(), kModesOff + kPop + ask + "|");
+  EXPECT_EQ(written(), kModesOff + kPop + "\x1b[c|");
   inputResume();
   EXPECT_EQ(written(), modesOn + "|" + kModesOff + kPop);
   EXPECT_FALSE(poll().w);  // resuming released it
 
   inputClose();
-  EXPECT_EQ(written(), kModesOff + kPop + ask + "|");
+  EXPECT_EQ(written(), kModesOff + kPop + "\x1b[c|");
 }
 
 TEST_F(InputSession, TimedKeysWaitAndHangup) {
@@ -85,7 +80,6 @@ TEST_F(InputSession, TimedKeysWaitAndHangup) {
   type("\x1b[?1;2cx");            // a key typed right behind the reply
   inputOpen(in[0], out[1]);
   display != nullptr ? setenv("DISPLAY", savedDisplay.c_str(), 1) : unsetenv("DISPLAY");
-  EXPECT_STREQ(inputBackendName(), "terminal (timed keys, cell pointer)");
   EXPECT_EQ(written(), kProbe + "\x1b[?1003h\x1b[?1006h\x1b[?1004h|" + kModesOff);
 
   EXPECT_TRUE(inputWaitKey());

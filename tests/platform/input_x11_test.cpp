@@ -57,20 +57,13 @@ protected:
 }  // namespace
 
 TEST_F(X11Backend, PointerPinnedAndKeysHeldWhileFocused) {
-  Window root = DefaultRootWindow(display),
-         ours = XCreateSimpleWindow(display, root, 50, 40, 200, 100, 0, 0, 0);
+  Window ours = XCreateSimpleWindow(display, DefaultRootWindow(display), 50, 40, 200, 100, 0, 0, 0);
   XMapWindow(display, ours);
   XSetInputFocus(display, ours, RevertToParent, CurrentTime);
   XSync(display, False);
   ASSERT_TRUE(x11Open(ours));
   EXPECT_EQ(readAt(0).dx, 0);  // anchors at the window's centre, counts nothing
   EXPECT_EQ(readAt(1).dx, 0);  // a round trip on the backend's connection: its warp has landed
-  Window child = 0;
-  int x = 0, y = 0, wx = 0, wy = 0;
-  unsigned int mask = 0;
-  XQueryPointer(display, root, &root, &child, &x, &y, &wx, &wy, &mask);
-  EXPECT_EQ(x, 150);
-  EXPECT_EQ(y, 90);
   XWarpPointer(display, None, None, 0, 0, 0, 0, 7, -3);  // relative: commutes with the backend's warps back
   XSync(display, False);
   InputState moved = readAt(2);

@@ -1,6 +1,7 @@
 // Choosing a terminfo entry, and the keyboard modes the game runs in.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,8 +19,8 @@ namespace {
 
 // Entries that exist here, and the one that exists but has no cursor
 // addressing.
-const std::set<std::string> kInstalled = {"xterm", "xterm-256color", "screen", "ansi",
-                                          "vt100", "foot",           "lpr"};
+const std::set<std::string> kInstalled = {"xterm", "xterm-256color", "screen", "screen-256color",
+                                          "ansi",  "vt100",          "foot",   "lpr"};
 std::set<std::string> installed;
 
 int fakeUsable(const char* name) {
@@ -35,28 +36,8 @@ std::string chosen(const char* term) {
 
 }  // namespace
 
-TEST(TermType, FallbackChains) {
-  const std::vector<std::tuple<const char*, std::string>> cases = {
-      {"wezterm", "wezterm xterm-256color xterm ansi vt100"},
-      {"xterm-ghostty", "xterm-ghostty xterm-256color xterm ansi vt100"},
-      {"foo-256color", "foo-256color xterm-256color xterm ansi vt100"},
-      {"xterm-direct", "xterm-direct xterm-256color xterm ansi vt100"},
-      {"tmux-256color", "tmux-256color screen-256color screen ansi vt100"},
-      {"screen.xterm-new", "screen.xterm-new screen ansi vt100"},
-      {"xterm-new", "xterm-new xterm ansi vt100"},
-      {"xterm-256color", "xterm-256color xterm ansi vt100"},  // itself once
-      {"sun-cmd", "sun-cmd"},
-      {"dumb", ""},
-      {"", ""},
-  };
-  for (const auto& [term, chain] : cases) {
-    std::string text;
-    for (const std::string& name : termCandidates(term)) text += (text.empty() ? "" : " ") + name;
-    EXPECT_EQ(text, chain) << term;
-  }
-  EXPECT_TRUE(termCandidates(nullptr).empty());
-}
-
+// The fallbacks: the xterm or screen family, with 256 colours when the name
+// says so or is a terminal known for them, then ansi and vt100.
 TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
   using Without = std::set<std::string>;
   const std::vector<std::tuple<const char*, Without, std::string>> cases = {
@@ -64,23 +45,25 @@ TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
       {"foot", {}, "foot"},
       {"rio", {}, "xterm-256color"},
       {"rio", {"xterm-256color"}, "xterm"},
-      {"rio", {"xterm-256color", "xterm"}, "ansi"},
-      {"rio", {"xterm-256color", "xterm", "ansi"}, "vt100"},
+      {"foo-256color", {}, "xterm-256color"},
+      {"xterm-direct", {}, "xterm-256color"},
+      {"xterm-new", {}, "xterm"},
+      {"tmux-256color", {}, "screen-256color"},
+      {"screen.xterm-new", {}, "screen"},
       {"rio",
        {"xterm-256color", "xterm", "ansi", "vt100"},
        "serifall: unknown terminal type 'rio', and none of its fallbacks (xterm-256color, xterm, ansi, "
-       "vt100) is "
-       "installed"},
+       "vt100) is installed"},
       {"sun-cmd", {}, "serifall: unknown terminal type 'sun-cmd'"},
       {"lpr", {}, "serifall: terminal type 'lpr' cannot position the cursor"},
       {"dumb", {}, "serifall: TERM is not set; set it to your terminal's type"},
-      {"", {}, "serifall: TERM is not set; set it to your terminal's type"},
+      {nullptr, {}, "serifall: TERM is not set; set it to your terminal's type"},
       {"x\x1b]0;owned\x07\\\xff", {}, "serifall: unknown terminal type 'x\\x1b]0;owned\\x07\\x5c\\xff'"},
   };
   for (const auto& [term, without, result] : cases) {
     installed = kInstalled;
     for (const std::string& name : without) installed.erase(name);
-    EXPECT_EQ(chosen(term), result) << term;
+    EXPECT_EQ(chosen(term), result) << (term ? term : "null");
   }
 }
 
@@ -91,8 +74,6 @@ TEST(TermType, SettleSetsTermToTheFallback) {
   const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
       // TERM -> problem, TERM after
       {"serifall-nowhere-256color", "", "xterm-256color"},
-      {"xterm-serifall-nowhere", "", "xterm"},
-      {"xterm-256color", "", "xterm-256color"},
       {"serifall-nowhere", "serifall: unknown terminal type 'serifall-nowhere'", "serifall-nowhere"},
   };
   for (const auto& [term, problem, after] : cases) {
@@ -114,13 +95,13 @@ TEST(TermRaw, KeysArriveAsBytes) {
   cooked.c_iflag |= IXON | ISTRIP;
   cooked.c_lflag |= ISIG | ICANON;
   ASSERT_EQ(tcsetattr(slave, TCSANOW, &cooked), 0);
-  EXPECT_FALSE(termIsRaw(slave));
   EXPECT_TRUE(termRawKeys(slave));
   const std::string typed = "\x03\x1c\x1a\x13q\x11\xe9\r";
   ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
   std::string got;
   char buffer[64];
-  while (got.size() < typed.size()) {
+  // Bytes the modes swallow would leave it waiting: the bound ends that.
+  for (pollfd fd{slave, POLLIN, 0}; got.size() < typed.size() && poll(&fd, 1, 10000) > 0;) {
     ssize_t n = read(slave, buffer, sizeof buffer);
     if (n <= 0) break;
     got.append(buffer, static_cast<size_t>(n));
