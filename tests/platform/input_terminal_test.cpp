@@ -57,6 +57,8 @@ struct Case {
 
 TEST(TermInput, WhatTheGameSees) {
   const std::string overLong = "\x1b[" + std::string(200, '1') + " q";  // would leak " q" if cut short
+  std::string flood;  // one 8 kB read of corner-to-corner motion: its sum once overflowed
+  for (int i = 0; i < 300; i++) flood += "\x1b[<35;1;1M\x1b[<35;9999999;9999999M\x1b[I";
   const Case cases[] = {
       {"kitty, modifier and lock bits",
        {{0, "\x1b[119;129u", "w"},
@@ -99,6 +101,7 @@ TEST(TermInput, WhatTheGameSees) {
        {{0, "\x1b[<31;10;10M", ""},
         {10, "\x1b[<31;15;12M", "(5,2)"},
         {30, "\x1b[<3;30;12m\x1b[<67;40;12M\x1b[<1;50;12M", ""}}},  // release, wheel, click
+      {"a flood of motion in one read moves no more than the window", {{0, flood, "(200,100)"}}},
       {"positions clamped to the window",
        {{0, "\x1b[<35;100;50M", ""}, {10, "\x1b[<35;99999;0M", "(100,-49)"}}},
       {"X11 has the pointer", {{0, "\x1b[<35;10;10M", ""}, {10, "\x1b[<35;20;10M", ""}}, false},
