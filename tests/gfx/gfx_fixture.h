@@ -11,7 +11,6 @@
 #include "game/loop/state.h"
 
 inline std::deque<uint32_t> scripted;
-inline int draws = 0;
 
 class GfxTest : public CursesTest {
 protected:
@@ -22,12 +21,10 @@ protected:
     resetShake();
     viewRow = viewCol = 0;
   }
-  // Every later draw comes from values, then 0 once they run out; draws counts them.
+  // Every later draw comes from values, then 0 once they run out.
   static void script(std::deque<uint32_t> values) {
     scripted = std::move(values);
-    draws = 0;
     randomSource.step = [](RandomSource&) {
-      ++draws;
       uint32_t r = scripted.empty() ? 0u : scripted.front();
       if (!scripted.empty()) scripted.pop_front();
       return r;
