@@ -10,8 +10,9 @@ using namespace Tessor::Base;
 const std::string kFunction = "Tessor::Base::Timer::Initialize";
 const std::string kMessage = "Zainicjowano Zegar (zainicjowano czas uruchomienia) prawidlowo.";
 const std::string kPlain = "OK:" + kFunction + ")" + kMessage;
-const std::string kHtml = "<div class='green'><div style=\"color:#999999;display:inline;\">14:03:07|ktimer(88)" +
-                          kFunction + ": </div>" + kMessage;
+const std::string kHtml =
+    "<div class='green'><div style=\"color:#999999;display:inline;\">14:03:07|ktimer(88)" + kFunction +
+    ": </div>" + kMessage;
 
 static std::string Contents(FileStream& stream) {
   std::string text(static_cast<size_t>(stream.GetLength()), '\0');
@@ -38,8 +39,10 @@ static std::pair<std::string, std::string> Log(uint32_t outputs, const char* sta
 
 TEST(Logger, ExampleEntryChannelsAndStatusClasses) {
   const std::pair<uint32_t, std::pair<std::string, std::string>> routes[] = {
-      {0, {"", ""}}, {LogToFile, {kHtml + "</div>", ""}}, {LogToHistory, {"", ""}},
-      {LogToConsole, {"", kPlain + "\n"}}, {LogToStdout, {"", kPlain + "\n"}}};
+      {LogToFile, {kHtml + "</div>", ""}},
+      {LogToHistory, {"", ""}},
+      {LogToConsole, {"", kPlain + "\n"}},
+      {LogToStdout, {"", kPlain + "\n"}}};
   for (const auto& c : routes) {
     EXPECT_EQ(Log(c.first), c.second) << c.first;
     EXPECT_EQ(LogHistory, std::vector<std::string>(c.first == LogToHistory, kPlain));
@@ -52,16 +55,14 @@ TEST(Logger, ExampleEntryChannelsAndStatusClasses) {
 }
 
 TEST(Logger, ErrorTextEndsBothRenderings) {
-  const std::string none = " : nie mozna pobrac opisu kodu bledu, lub brak kodu bledu.";
   const struct {
     int32_t family, code, error;
     std::string text;
   } cases[] = {{None, 1, ENOENT, ""},
                {Zlib, 1, 0, " : OK - Enough output space"},
-               {OpenAL, 40962, 0, " : Invalid parameter passed to AL call"},
                {OpenGL, 0, 0, " : unknown error 0x0507"},
                {Win32, 0, ENOENT, " : No such file or directory"},
-               {Win32, 0, 99999, none}};
+               {Win32, 0, 99999, " : nie mozna pobrac opisu kodu bledu, lub brak kodu bledu."}};
   const auto savedGlError = QueryGlError;
   QueryGlError = [] { return 0x0507u; };  // OpenGL reads the pending GL error, Win32 errno
   for (const auto& c : cases) {

@@ -27,7 +27,10 @@ TEST_F(OverlayTest, BarLengthsFollowTheFractions) {
     int enemyCells, healthCells;
   } cases[] = {
       // live of 335; a negative fraction has no bar, however small
-      {335, 1.0f, 21, 21}, {168, 0.5f, 9, 9}, {1, 0.13f, 1, 1}, {0, -0.01f, 0, 0},
+      {335, 1.0f, 21, 21},
+      {168, 0.5f, 9, 9},
+      {1, 0.13f, 1, 1},
+      {0, -0.01f, 0, 0},
   };
   placeLevel(40, 32);
   for (auto [live, health, enemyCells, healthCells] : cases) {
@@ -53,8 +56,8 @@ TEST_F(OverlayTest, DirectionDotsPointFromTheirReferenceCells) {
   viewCol = -3;
   const int32_t cases[][5] = {
       // vector, 0 formation / 1 marker shown / 2 marker hidden, dot cell
-      {3, 4, 0, 15, 44}, {-1, -1, 0, 8, 36}, {0, 0, 0, -1, -1}, {-3, -4, 1, 9, 36}, {0, 0, 1, -1, -1},
-      {3, 4, 2, -1, -1},
+      {3, 4, 0, 15, 44},  {-1, -1, 0, 8, 36}, {0, 0, 0, -1, -1},
+      {-3, -4, 1, 9, 36}, {0, 0, 1, -1, -1},  {3, 4, 2, -1, -1},
   };
   for (auto [eRow, eCol, marker, row, col] : cases) {
     erase();

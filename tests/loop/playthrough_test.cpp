@@ -42,9 +42,10 @@ int levelIndex() { return static_cast<int>((levelGrid - &letterGrids[0][0]) / (g
 // Messages of the frame just run, without the power-up's own texts.
 std::vector<const gfxText*> newMessages() {
   std::vector<const gfxText*> texts = tasksOf<gfxText>(true);
-  texts.erase(std::remove_if(texts.begin(), texts.end(),
-                             [](const gfxText* t) { return t->text.find("GunOfKravoDeath") != std::string::npos; }),
-              texts.end());
+  texts.erase(
+      std::remove_if(texts.begin(), texts.end(),
+                     [](const gfxText* t) { return t->text.find("GunOfKravoDeath") != std::string::npos; }),
+      texts.end());
   return texts;
 }
 

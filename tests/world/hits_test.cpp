@@ -28,18 +28,6 @@ TEST_F(HitsTest, AimedHitNeedsAShownCellAndKillsItsDisc) {
   EXPECT_EQ(effectList.size(), 2u * (4 + 1));
 }
 
-TEST_F(HitsTest, AreaHitDrawsOnlyForLiveCellsOfTheDisc) {
-  // A checkerboard: 13 of the 29 cells of a radius-3 disc are live.
-  for (int i = 0; i < gridSize * gridSize; ++i) levelGrid[i] = (i / gridSize + i % gridSize) % 2 == 0;
-  const int32_t live = countLiveEnemies();
-  scriptRandom({});
-  EXPECT_TRUE(areaHit(10, 10, 3.0f, -1.0f));  // a negative chance kills without drawing
-  EXPECT_EQ(draws, 0u);
-  EXPECT_FALSE(areaHit(20, 20, 3.0f, 0.0f));
-  EXPECT_EQ(draws, 13u);
-  EXPECT_EQ(countLiveEnemies(), live - 13);
-}
-
 TEST_F(HitsTest, AreaHitAcceptsLandingJustPastTheGridButNeverWraps) {
   const int32_t cases[][4] = {
       // landing row, column, hit, cells killed at radius 3

@@ -13,7 +13,7 @@ TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
     float timeLeft;
     int cells;
   } stages[] = {
-      {true, 1.0001f, 13}, {true, 1.0f, 5},  {true, 0.5f, 1},    {true, 0.0f, 1},
+      {true, 1.0001f, 13}, {true, 1.0f, 5},   {true, 0.5f, 1},    {true, 0.0f, 1},
       {false, 2.0f, 1},    {false, 1.99f, 5}, {false, 0.99f, 13}, {false, 0.0f, 13},
   };
   for (auto [player, timeLeft, cells] : stages) {

@@ -1,8 +1,7 @@
 // Fresh game state on a headless 80 x 25 console for every test, and a
-// random source that counts its draws and can be scripted.
+// random source that can be scripted.
 #pragma once
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,17 +15,14 @@
 #include "game/world/shots.h"
 
 inline std::vector<uint32_t> scriptedValues;
-inline size_t draws = 0;
 
-// From now on draws are counted; they return the values given, in order and
-// the last one repeated, or with none the seeded sequence.
+// From now on draws return the values given, in order, the last one repeated.
 inline void scriptRandom(std::vector<uint32_t> values) {
   scriptedValues = std::move(values);
-  draws = 0;
-  randomSource.step = [](RandomSource& source) {
-    const size_t i = draws++;
-    return scriptedValues.empty() ? nextRandom(source)
-                                  : scriptedValues[std::min(i, scriptedValues.size() - 1)];
+  randomSource.step = [](RandomSource&) {
+    const uint32_t r = scriptedValues.front();
+    if (scriptedValues.size() > 1) scriptedValues.erase(scriptedValues.begin());
+    return r;
   };
 }
 
