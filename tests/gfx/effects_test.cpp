@@ -6,7 +6,9 @@
 #include "game/gfx/shake.h"
 #include "game/gfx/stars.h"
 #include "game/gfx/text.h"
-#include "gfx_fixture.h"
+#include "world/world_fixture.h"
+
+using GfxTest = WorldTest;
 
 constexpr float up = 1.5707964f, left = 3.1415927f, down = 4.712389f, right = 6.2831855f;
 
@@ -51,11 +53,11 @@ TEST_F(GfxTest, TextClippedAndFinishingOnlyBelowZero) {
 TEST_F(GfxTest, OverlappingShakesLeaveTheSecondsSavedView) {
   viewRow = viewCol = 10;
   // remaining 0.75: a = 1; 0xFFFFFFFF taken unsigned, mod 4 - 1 = +2
-  script({0xFFFFFFFFu, 0xFFFFFFFFu});
+  scriptRandom({0xFFFFFFFFu, 0xFFFFFFFFu});
   makeShake(1.0f);
   updateEffects(0.5f);
   makeShake(2.0f);  // saves the shaken view
-  script({});
+  scriptRandom({});
   updateEffects(2.0f);  // first ends, second still runs
   EXPECT_FALSE(shakeActive);
   updateEffects(4.0f);
@@ -66,7 +68,7 @@ TEST_F(GfxTest, OverlappingShakesLeaveTheSecondsSavedView) {
 TEST_F(GfxTest, CloudCellIsTheTruncatedCentrePlusTheTruncatedOffset) {
   // Distance 8 x 0.4375 = 3.5, then angle 0.25 x 2pi - pi = straight down.
   viewCol = 2;
-  script({1879048192u, 1073741824u});
+  scriptRandom({1879048192u, 1073741824u});
   gfxRandCloud cloud(Vec2{20.9f, 10.7f}, 8.0f, 'c', 3, 1);
   cloud.update(0.1f);
   EXPECT_EQ(cellAt(13, 22).ch, 'c');  // trunc(10.7) - trunc(-3.5), not trunc(14.2)

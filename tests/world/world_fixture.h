@@ -8,6 +8,7 @@
 #include "fixtures/curses_fixture.h"
 #include "game/display/formation.h"
 #include "game/gfx/effect_list.h"
+#include "game/loop/frame.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
@@ -16,11 +17,12 @@
 
 inline std::vector<uint32_t> scriptedValues;
 
-// From now on draws return the values given, in order, the last one repeated.
+// From now on draws return the values given in order, the last one repeated
+// (with none, 0).
 inline void scriptRandom(std::vector<uint32_t> values) {
   scriptedValues = std::move(values);
   randomSource.step = [](RandomSource&) {
-    const uint32_t r = scriptedValues.front();
+    const uint32_t r = scriptedValues.empty() ? 0u : scriptedValues.front();
     if (scriptedValues.size() > 1) scriptedValues.erase(scriptedValues.begin());
     return r;
   };
@@ -29,12 +31,7 @@ inline void scriptRandom(std::vector<uint32_t> values) {
 class WorldTest : public CursesTest {
 protected:
   void SetUp() override {
-    effectList.clear();
-    resetShots();
-    resetLetters();
-    resetPowerUp();
-    resetGameState();
-    seedRandom(20240601u);  // also puts the real step back
+    resetGame(20240601u);  // also puts the real random step back
     CursesTest::SetUp();
   }
   // Puts the current table at a known place and shows it as it is now.
