@@ -21,17 +21,8 @@ TEST_F(OverlayTest, FramePictureOnStandardAndTinyConsoles) {
 }
 
 TEST_F(OverlayTest, BarLengthsFollowTheFractions) {
-  const struct {
-    int live;
-    float health;
-    int enemyCells, healthCells;
-  } cases[] = {
-      // live of 335; a negative fraction has no bar, however small
-      {335, 1.0f, 21, 21},
-      {168, 0.5f, 9, 9},
-      {1, 0.13f, 1, 1},
-      {0, -0.01f, 0, 0},
-  };
+  // Live of 335, health, cells of each bar; a negative fraction has no bar, however small.
+  const float cases[][4] = {{335, 1.0f, 21, 21}, {168, 0.5f, 9, 9}, {1, 0.13f, 1, 1}, {0, -0.01f, 0, 0}};
   placeLevel(40, 32);
   for (auto [live, health, enemyCells, healthCells] : cases) {
     erase();

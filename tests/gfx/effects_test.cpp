@@ -1,16 +1,14 @@
 #include <string>
 
-#include "game/gfx/cloud.h"
 #include "game/gfx/explosion.h"
 #include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
-#include "game/gfx/stars.h"
 #include "game/gfx/text.h"
 #include "world/world_fixture.h"
 
 using GfxTest = WorldTest;
 
-constexpr float up = 1.5707964f, left = 3.1415927f, down = 4.712389f, right = 6.2831855f;
+constexpr float left = 3.1415927f, down = 4.712389f, right = 6.2831855f;
 
 // Only the tasks made since the last sort are sorted, then merged into the
 // sorted front: equal layers must still keep the order they were made in.
@@ -65,15 +63,6 @@ TEST_F(GfxTest, OverlappingShakesLeaveTheSecondsSavedView) {
   EXPECT_EQ(viewCol, 12);
 }
 
-TEST_F(GfxTest, CloudCellIsTheTruncatedCentrePlusTheTruncatedOffset) {
-  // Distance 8 x 0.4375 = 3.5, then angle 0.25 x 2pi - pi = straight down.
-  viewCol = 2;
-  scriptRandom({1879048192u, 1073741824u});
-  gfxRandCloud cloud(Vec2{20.9f, 10.7f}, 8.0f, 'c', 3, 1);
-  cloud.update(0.1f);
-  EXPECT_EQ(cellAt(13, 22).ch, 'c');  // trunc(10.7) - trunc(-3.5), not trunc(14.2)
-}
-
 TEST_F(GfxTest, BurstStartsOnTheCentreThenMovesBendsClipsAndFinishes) {
   viewRow = 1;
   gfxTaskExplosion burst(Vec2{2.0f, 11.0f}, '*', 2, 32.0f);
@@ -93,16 +82,4 @@ TEST_F(GfxTest, BurstStartsOnTheCentreThenMovesBendsClipsAndFinishes) {
   EXPECT_FLOAT_EQ(burst.angles[0], left + 0.475f);  // bent by 0.05 x the step
   burst.update(1.0e30f);                            // an absurd step must stay well defined
   EXPECT_TRUE(burst.finished);
-}
-
-TEST_F(GfxTest, StarPassingTwiceTheRadiusRestartsAtTheCentre) {
-  viewRow = 5;  // the star field ignores the view
-  gfxStars stars(Vec2{40.0f, 12.0f}, 40.0f);
-  stars.angles.assign(60, up);
-  stars.distances.assign(60, 70.0f);
-  stars.distances[0] = 79.5f;
-  stars.distances[1] = 78.0f;
-  stars.update(0.05f);                   // two cells: 81.5 starts again from 0, not from 1.5
-  EXPECT_EQ(stars.distances[1], 80.0f);  // only past 80 restarts
-  EXPECT_EQ(cellAt(12, 40).ch, '.');
 }
