@@ -19,13 +19,18 @@ namespace {
 const char levelGlyphs[] = "ABCDEFGHIJKLMNOPRSTOWYZ";
 
 // fireInterval, shotFlightTime, killRadius, killChance, aimedMode,
-// enemyReloadMin, enemyReloadMax in force at letters where they change.
+// enemyReloadMin, enemyReloadMax in force: each change is seen at least once
+// before a later letter sets the same field again.
 const std::pair<int, CombatParams> paramsAt[] = {
     {0, {1.0f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f}},    // A
+    {1, {0.8f, 3.0f, 2.0f, 0.2f, true, 5.0f, 10.0f}},    // B
+    {2, {0.8f, 3.0f, 3.0f, 0.2f, true, 5.0f, 10.0f}},    // C
     {4, {0.7f, 3.0f, 3.0f, 0.2f, true, 4.0f, 10.0f}},    // E: changes on both sides of a message
     {6, {0.7f, 2.0f, 3.0f, 0.2f, false, 4.0f, 10.0f}},   // G: the shotgun
+    {8, {0.7f, 2.0f, 3.0f, 0.3f, false, 4.0f, 10.0f}},   // I
     {9, {0.7f, 2.0f, 3.0f, 0.4f, false, 3.0f, 9.0f}},    // J
     {13, {0.5f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f}},  // N: the best bullets
+    {17, {0.2f, 2.0f, 3.0f, -0.2f, false, 3.0f, 9.0f}},  // S
     {19, {0.1f, 0.5f, 5.0f, -0.2f, false, 3.5f, 8.0f}},  // O-acute
     {22, {0.1f, 0.5f, 5.0f, -0.2f, false, 1.0f, 6.0f}},  // Z
 };
