@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "world/world_fixture.h"
 
 using ShotDrawingTest = WorldTest;
@@ -8,11 +10,8 @@ using ShotDrawingTest = WorldTest;
 TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
   enemyGlyph = 'D';
   combatParams.shotFlightTime = 1.5f;
-  const struct {
-    bool player;
-    float timeLeft;
-    int cells;
-  } stages[] = {
+  const std::tuple<bool, float, int> stages[] = {
+      // player's or enemy's, time left, cells
       {true, 1.0001f, 13}, {true, 1.0f, 5},   {true, 0.5f, 1},    {true, 0.0f, 1},
       {false, 2.0f, 1},    {false, 1.99f, 5}, {false, 0.99f, 13}, {false, 0.0f, 13},
   };
