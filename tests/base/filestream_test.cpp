@@ -4,7 +4,7 @@
 
 using Tessor::Base::FileStream;
 
-TEST(FileStream, TruncateClearSkipAndEofOnARealFile) {
+TEST(FileStream, TruncateClearAndEofOnARealFile) {
   FileStream stream;
   stream.Attach(std::tmpfile());
   EXPECT_EQ(stream.Write("0123456789", 10), 10u);
