@@ -1,6 +1,5 @@
-// The twelve pairs on terminals with 256, 8 and no colours: every pair stays
-// within what the terminal offers, and what the game tells apart by colour
-// stays apart.
+// The pairs on terminals with 8 and no colours: every pair stays within what
+// the terminal offers, and what the game tells apart by colour stays apart.
 #include <cstdlib>
 
 #include "fixtures/curses_fixture.h"
@@ -13,28 +12,18 @@ protected:
     setenv("TERM", "xterm-256color", 1);
     CursesTest::TearDown();
   }
-  short fg(short pair) {
-    short f = 0, b = 0;
-    pair_content(pair, &f, &b);
-    return f;
-  }
-  short bg(short pair) {
-    short f = 0, b = 0;
-    pair_content(pair, &f, &b);
-    return b;
-  }
   void openAs(const char* term) {
     setenv("TERM", term, 1);
     openScreen(25, 80);
   }
+  static short fg(short pair) {
+    short f = 0, b = 0;
+    pair_content(pair, &f, &b);
+    return f;
+  }
 };
 
-TEST_F(ColoursTest, PairsFitEveryPalette) {
-  openAs("xterm-256color");  // by name: bright blue on blue, dark grey
-  EXPECT_EQ(fg(9), COLOR_BLUE + 8);
-  EXPECT_EQ(bg(9), COLOR_BLUE);
-  EXPECT_EQ(fg(5), COLOR_BLACK + 8);
-
+TEST_F(ColoursTest, PairsFitSmallPalettes) {
   openAs("xterm");  // 8 colours: bright foregrounds fall back to bold
   for (short pair = 1; pair <= colourPairCount; ++pair) EXPECT_LT(fg(pair), COLORS);
   EXPECT_EQ(fg(8), COLOR_RED);
@@ -42,7 +31,6 @@ TEST_F(ColoursTest, PairsFitEveryPalette) {
   EXPECT_EQ(pairAttributes[1] & A_BOLD, 0u);
 
   openAs("vt100");  // no colours: the solid bars need reverse video
-  EXPECT_NE(pairAttributes[8] & A_REVERSE, 0u);
-  EXPECT_NE(pairAttributes[9] & A_REVERSE, 0u);
+  EXPECT_NE(pairAttributes[8] & pairAttributes[9] & A_REVERSE, 0u);
   EXPECT_EQ(pairAttributes[1], static_cast<chtype>(A_NORMAL));
 }

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "game/gfx/factories.h"
-#include "gfx/gfx_fixture.h"
+#include "world/world_fixture.h"
+
+using GfxTest = WorldTest;
 
 TEST_F(GfxTest, NotedCellsGiveTheSamePictureAsDirectDrawing) {
   std::vector<std::pair<char, int>> frames[2];  // six frames: [0] drawn directly, [1] by the walk

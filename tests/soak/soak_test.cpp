@@ -8,18 +8,17 @@
 #include <cstdlib>
 
 #include "fixtures/frame_fixture.h"
-#include "game/gfx/effect_list.h"
 #include "support/scripted_player.h"
 
 namespace {
 
-long residentKiB() {
-  long pages = 0, resident = 0;
+long residentPages() {
+  long pages = 0;
   if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    if (std::fscanf(statm, "%*s %ld", &pages) != 1) pages = 0;
     std::fclose(statm);
   }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+  return pages;
 }
 
 }  // namespace
@@ -28,25 +27,24 @@ class Soak : public FrameTest {};
 
 TEST_F(Soak, EffectsAndMemoryLevelOff) {
   const char* text = std::getenv("SERIFALL_SOAK_SECONDS");
-  const long seconds = std::max(10L, text ? std::atol(text) : 60L);
-  const long frames = seconds * 1000;
+  const long seconds = std::max(10L, text ? std::atol(text) : 60L), frames = seconds * 1000;
   start(7);
-  // Peaks and memory per tenth of the run; the first tenth is the warm-up.
+  // Peaks and resident pages per tenth of the run; the first tenth is the warm-up.
   size_t peak[10] = {};
-  long memory[10] = {};
+  long pages[10] = {};
   for (long f = 0; f < frames; ++f) {
     ASSERT_TRUE(frame(0.001f, playerInput()));
-    size_t part = static_cast<size_t>(f * 10 / frames);
+    const size_t part = static_cast<size_t>(f * 10 / frames);
     peak[part] = std::max(peak[part], effectList.size());
-    memory[part] = (f + 1) % 1000 == 0 ? residentKiB() : memory[part];
+    if ((f + 1) % 1000 == 0) pages[part] = residentPages();
   }
-  size_t early = *std::max_element(peak + 1, peak + 5);
-  size_t late = *std::max_element(peak + 5, peak + 10);
-  std::printf("%ld s of game time: effect peaks %zu early, %zu late; resident %ld -> %ld KiB\n", seconds,
-              early, late, memory[1], memory[9]);
+  const size_t early = *std::max_element(peak + 1, peak + 5), late = *std::max_element(peak + 5, peak + 10);
+  const long grownKiB = (pages[9] - pages[1]) * (sysconf(_SC_PAGESIZE) / 1024);
+  std::printf("%ld s: effect peaks %zu early, %zu late; resident grew %ld KiB\n", seconds, early, late,
+              grownKiB);
   EXPECT_LT(late, 20000u);
   if (seconds >= 600) {
     EXPECT_LE(late, early * 2 + 100);
-    EXPECT_LT(memory[9] - memory[1], 4096) << "resident memory kept growing";
+    EXPECT_LT(grownKiB, 4096) << "resident memory kept growing";
   }
 }

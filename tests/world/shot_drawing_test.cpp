@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "world/world_fixture.h"
 
 using ShotDrawingTest = WorldTest;
@@ -8,14 +10,10 @@ using ShotDrawingTest = WorldTest;
 TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
   enemyGlyph = 'D';
   combatParams.shotFlightTime = 1.5f;
-  const struct {
-    bool player;
-    float timeLeft;
-    int cells;
-  } stages[] = {
-      {true, 1.5f, 13},  {true, 1.0001f, 13}, {true, 1.0f, 5},    {true, 0.5001f, 5},
-      {true, 0.5f, 1},   {true, 0.0f, 1},     {false, 3.0f, 1},   {false, 2.0f, 1},
-      {false, 1.99f, 5}, {false, 1.0f, 5},    {false, 0.99f, 13}, {false, 0.0f, 13},
+  const std::tuple<bool, float, int> stages[] = {
+      // player's or enemy's, time left, cells
+      {true, 1.0001f, 13}, {true, 1.0f, 5},   {true, 0.5f, 1},    {true, 0.0f, 1},
+      {false, 2.0f, 1},    {false, 1.99f, 5}, {false, 0.99f, 13}, {false, 0.0f, 13},
   };
   for (auto [player, timeLeft, cells] : stages) {
     erase();
@@ -25,8 +23,7 @@ TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
     EXPECT_EQ(countChar('D') + countChar('A'), cells) << player << " " << timeLeft;
     EXPECT_EQ(cellAt(10, 40).ch, player ? 'D' : 'A');  // an enemy shot's centre is always an 'A'
     EXPECT_EQ(cellAt(10, 40).pair, player ? 11 : 10);
-    ASSERT_EQ(shots.size(), 1u);
-    EXPECT_EQ(shots.front().timeLeft, timeLeft - 0.25f);
+    ASSERT_EQ(shots.size(), 1u);  // a shot at exactly 0 is still in flight
   }
 }
 
@@ -35,9 +32,8 @@ TEST_F(ShotDrawingTest, ShotsChangeSizeAtTheirStageBoundaries) {
 TEST_F(ShotDrawingTest, ConsoleEdgesClipShotsAndArrivals) {
   const int32_t cases[][6] = {
       // row, col, viewRow, viewCol, cells shown, hit
-      {0, 0, 0, 0, 6, 1},    {0, 0, 24, 79, 6, 1},         {-2, 40, 0, 0, 1, 0}, {-3, 40, 0, 0, 0, 0},
-      {-1, 10, 0, 0, 4, 0},  {25, 10, 0, 0, 4, 0},         {10, 80, 0, 0, 4, 0}, {10, 81, 0, 0, 1, 0},
-      {-5, 3, 10, 0, 13, 1}, {-200, 500, 120, -120, 0, 0},
+      {0, 0, 24, 79, 6, 1}, {-2, 40, 0, 0, 1, 0},  {-3, 40, 0, 0, 0, 0},         {10, 80, 0, 0, 4, 0},
+      {10, 81, 0, 0, 1, 0}, {-5, 3, 10, 0, 13, 1}, {-200, 500, 120, -120, 0, 0},
   };
   for (auto [row, col, vRow, vCol, cells, hit] : cases) {
     erase();

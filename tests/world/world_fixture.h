@@ -1,14 +1,14 @@
 // Fresh game state on a headless 80 x 25 console for every test, and a
-// random source that counts its draws and can be scripted.
+// random source that can be scripted.
 #pragma once
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "fixtures/curses_fixture.h"
 #include "game/display/formation.h"
 #include "game/gfx/effect_list.h"
+#include "game/loop/frame.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
 #include "game/loop/state.h"
@@ -16,29 +16,22 @@
 #include "game/world/shots.h"
 
 inline std::vector<uint32_t> scriptedValues;
-inline size_t draws = 0;
 
-// From now on draws are counted; they return the values given, in order and
-// the last one repeated, or with none the seeded sequence.
+// From now on draws return the values given in order, the last one repeated
+// (with none, 0).
 inline void scriptRandom(std::vector<uint32_t> values) {
   scriptedValues = std::move(values);
-  draws = 0;
-  randomSource.step = [](RandomSource& source) {
-    const size_t i = draws++;
-    return scriptedValues.empty() ? nextRandom(source)
-                                  : scriptedValues[std::min(i, scriptedValues.size() - 1)];
+  randomSource.step = [](RandomSource&) {
+    const uint32_t r = scriptedValues.empty() ? 0u : scriptedValues.front();
+    if (scriptedValues.size() > 1) scriptedValues.erase(scriptedValues.begin());
+    return r;
   };
 }
 
 class WorldTest : public CursesTest {
 protected:
   void SetUp() override {
-    effectList.clear();
-    resetShots();
-    resetLetters();
-    resetPowerUp();
-    resetGameState();
-    seedRandom(20240601u);  // also puts the real step back
+    resetGame(20240601u);  // also puts the real random step back
     CursesTest::SetUp();
   }
   // Puts the current table at a known place and shows it as it is now.
