@@ -41,8 +41,17 @@ void inputPoll(InputState& state) {
   if (backend == Backend::none) return;
   int64_t now = inputClockMicros();
   termDrain(term, now);
+  bool typed[keyCount];
+  for (int k = 0; k < keyCount; k++) typed[k] = term.keys.keys[k].latched;
   termEvaluate(term, now, state);
-  if (backend == Backend::x11) x11Read(state, now);
+  if (backend == Backend::x11) {
+    // The keymap is exact for holds, but a quick tap can begin and end
+    // between two polls; its typed byte still says it happened.
+    x11Read(state, now);
+    state.w = state.w || typed[keyW];
+    state.space = state.space || typed[keySpace];
+    state.q = state.q || typed[keyQ];
+  }
   if (state.hangup) lost = true;
 }
 
