@@ -58,7 +58,7 @@ bool kittyKey(Cursor& c, Token& t) {
   t.key = keyOfCode(code);
   t.type = static_cast<int>(type);
   bool ctrl = ((mods - 1) & 4) != 0;
-  t.quit = ctrl && type != 3 && code == 'c';
+  t.quit = ctrl && type != 3 && (code == 'c' || code == '\\');
   t.suspend = ctrl && type != 3 && code == 'z';
   return true;
 }

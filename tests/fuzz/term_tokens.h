@@ -36,7 +36,7 @@ struct Token {
   // kittyKey
   int key = -1;          // 0 W, 1 space, 2 Q, -1 another key
   int type = 1;          // 1 press, 2 repeat, 3 release
-  bool quit = false;     // Ctrl+C pressed
+  bool quit = false;     // Ctrl+C or Ctrl+\ pressed (a quit request)
   bool suspend = false;  // Ctrl+Z pressed
   // mouse
   MouseKind mouse = MouseKind::unclear;
