@@ -70,6 +70,13 @@ void inputPause();
 void inputResume();
 void inputClose();
 
+// At a handover, after the restore went out: reads up to the terminal's
+// answer to a DA1 request, so every key report it sent before is read (none
+// reaches the shell) and it has read the restore before the shell's modes
+// make Ctrl-C or Ctrl-Z able to discard output again. Bounded by a couple
+// of round trips (at most 0.9 s).
+void inputAwaitAnswer();
+
 // Bytes that turn off every mode the input layer enabled (empty while none
 // is on). Safe to read from a signal handler: the buffer is static and only
 // its length changes, outside handlers.
