@@ -189,8 +189,18 @@ int openWriteFd(int fd) {
 }
 
 bool fail(const char* what) {
-  outputError = std::string("serifall: ") + what + " (" + std::strerror(errno) + ")";
+  outputError = std::string("serifall: ") + what;
+  if (errno != 0) outputError += std::string(" (") + std::strerror(errno) + ")";
   return false;
+}
+
+// curses reports no reason; the one a player can act on is a descriptor
+// limit (its terminfo file cannot be opened).
+int cursesFailure() {
+  int spare = dup(STDERR_FILENO);
+  if (spare < 0) return errno;
+  close(spare);
+  return 0;
 }
 
 // What goes out at a handover when the terminal stopped reading: the
@@ -229,7 +239,7 @@ bool outputStart(int fd, const char* termType) {
   cursesOut = fdopen(fds[1], "w");
   SCREEN* screen = cursesOut ? newterm(termType, cursesOut, stdin) : nullptr;
   if (!screen) {
-    int error = errno;
+    int error = cursesFailure();
     if (cursesOut) std::fclose(cursesOut);
     else close(fds[1]);
     close(fds[0]);
