@@ -268,6 +268,21 @@ void modelProbeCheck(const TermModel& m, bool over, int64_t now) {
     fail("probe-end", "over with no DA1 before the deadline", now, p.deadline);
 }
 
+void modelLate(TermModel& m, bool pushWritten, bool pixelsWritten) {
+  if (m.probe.answered) fail("probe-late", "answers taken up after the probe had its DA1");
+  if (pushWritten) {
+    if (m.pushed) fail("probe-late", "kitty flags pushed twice");
+    m.pushed = true;
+    m.kittyOn = false;
+    m.kittyMaybe = true;  // the confirmation may already be on its way
+  }
+  if (pixelsWritten) {
+    if (!m.mouse) fail("probe-late", "pixel reports asked for without the mouse");
+    m.pixelMode = true;
+    pointerUnclear(m.pointer);
+  }
+}
+
 void modelEnabled(TermModel& m, bool probed, bool pushWritten, bool pixelsWritten) {
   const ProbeModel& p = m.probe;
   if (pushWritten && !(probed && p.mayFlags)) fail("probe-kitty", "kitty flags pushed unasked");

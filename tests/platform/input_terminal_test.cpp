@@ -87,6 +87,8 @@ TEST(TermInput, WhatTheGameSees) {
        nullptr},
       {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, true, "\x1b[?1u"},
       {"shifted, Alt", {{0, "W\x1b Q", "wsq"}}},
+      {"Ctrl with a key keeps it, as a kitty code or a control byte",
+       {{0, "\x1b[113;5u", "q"}, {1, "\x1b[113;5:3u", ""}, {300, "\x11\x17", "wq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
