@@ -260,7 +260,8 @@ void termDisable(TermInput& term) {
 }
 
 void termAwaitAnswer(TermInput& term, int millis) {
-  if (term.inFd < 0 || term.hangup) return;
+  // A terminal that never answered the probe would only make it wait.
+  if (term.inFd < 0 || term.hangup || term.late) return;
   term.awaiting = true;
   term.answered = false;
   termWrite(term.outFd, "\x1b[c", 3);
