@@ -89,7 +89,12 @@ TEST(TermInput, WhatTheGameSees) {
       {"shifted, Alt", {{0, "W\x1b Q", "wsq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
+      {"a key right after an over-long sequence", {{0, overLong + "\x1b[119u", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
+      // 150 ms lies three times past the lone-ESC wait and well inside the
+      // stale-sequence timeout: with the two swapped, both rows read wrong.
+      {"a lone ESC is the Escape key by 150 ms: what follows is keys", {{0, "\x1b", ""}, {150, "[119u", ""}}},
+      {"an unfinished CSI still completes 150 ms later", {{0, "\x1b[119", ""}, {150, "u", "w"}}},
       {"huge code saturates, no wrap to 'w'", {{0, "\x1b[4294967415u", ""}}},
       {"stale ESC [ swallows no later key", {{0, "\x1b[", ""}, {600, "w", "w"}}},
       {"motion; buttons and wheel do not move",

@@ -28,9 +28,11 @@ TEST_F(HitsTest, AimedHitNeedsAShownCellAndKillsItsDisc) {
   playerShots = {ShotRecord{15, 27, -0.1f}, ShotRecord{15, 27, -0.1f}};
   updatePlayerShots(0.1f);
   EXPECT_EQ(effectList.size(), 2u * (4 + 1));
-  for (const auto& task : effectList)
-    if (auto* burst = dynamic_cast<const gfxBurst*>(task.get()))
+  for (const auto& task : effectList) {
+    if (auto* burst = dynamic_cast<const gfxBurst*>(task.get())) {
       EXPECT_EQ(std::pair(burst->centre.y, burst->centre.x), std::pair(15.0f, 27.0f));
+    }
+  }
 }
 
 TEST_F(HitsTest, AreaHitAcceptsLandingJustPastTheGridButNeverWraps) {
