@@ -42,8 +42,8 @@ constexpr int pairEnemyShots = 10;
 constexpr int pairPlayerShots = 11;
 constexpr int pairPowerUpDot = 12;
 
-// Not pairs but offsets: a burst of colour index 1..4 draws in pair offset
-// + index, explosions in pairs 6..9, fireworks in pairs 9..12.
+// Not pairs but offsets: a burst of colour 1..4 draws in pair offset +
+// colour, so explosions use pairs 6..9 and fireworks pairs 9..12.
 constexpr int explosionPairOffset = 5;
 constexpr int fireworksPairOffset = 8;
 
