@@ -76,6 +76,11 @@ TEST(TermInput, WhatTheGameSees) {
         {6, "\x1b[11\0039u", "wC"},  // a C0 control inside a sequence
         {8, "\x1c", "w\\"},
         {9, "\x1b[92;5u", "w\\"}}},
+      {"kitty repeats hold nothing past the release",
+       {{0, "\x1b[119u", "w"},
+        {40, "\x1b[119;1:2u", "w"},
+        {80, "\x1b[119;1:2u\x1b[119;1:3u", "w"},
+        {81, "", ""}}},
       {"kitty taps inside one poll read down in it, and only in it",
        {{0, "\x1b[32u\x1b[32;1:3u", "s"},
         {1, "", ""},
