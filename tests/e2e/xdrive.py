@@ -179,12 +179,12 @@ def framed(screen):
 
 def ready(screen, deadline=60.0):
     """Kitty answers at once. The game asks the terminal what it can do as
-    it starts and waits a second for the answers, then plays without the
-    keyboard protocol. Kitty's first seconds (fonts, the software renderer's
-    shaders) can take longer than that on a loaded machine, and a game begun
-    then played on without the protocol. Kitty answers the game in the same
-    loop as its remote control: three screen reads in a row, each answered
-    within a tenth of that second, show the loop keeping up."""
+    it starts and waits a second for the answers; without them it plays
+    without the keyboard protocol. In kitty's first seconds (fonts, the
+    software renderer's shaders) an answer can take longer than that on a
+    loaded machine. Kitty answers the game in the same loop as its remote
+    control: three screen reads in a row, each answered within a tenth of
+    that second, show the loop keeping up."""
     start_time = time.monotonic()
     prompt = 0
     while time.monotonic() - start_time < deadline:
