@@ -76,6 +76,11 @@ TEST(TermInput, WhatTheGameSees) {
         {6, "\x1b[11\0039u", "wC"},  // a C0 control inside a sequence
         {8, "\x1c", "w\\"},
         {9, "\x1b[92;5u", "w\\"}}},
+      {"kitty repeats hold nothing past the release",
+       {{0, "\x1b[119u", "w"},
+        {40, "\x1b[119;1:2u", "w"},
+        {80, "\x1b[119;1:2u\x1b[119;1:3u", "w"},
+        {81, "", ""}}},
       {"kitty taps inside one poll read down in it, and only in it",
        {{0, "\x1b[32u\x1b[32;1:3u", "s"},
         {1, "", ""},
@@ -91,7 +96,12 @@ TEST(TermInput, WhatTheGameSees) {
        {{0, "\x1b[113;5u", "q"}, {1, "\x1b[113;5:3u", ""}, {300, "\x11\x17", "wq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
+      {"a key right after an over-long sequence", {{0, overLong + "\x1b[119u", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
+      // 150 ms lies three times past the lone-ESC wait and well inside the
+      // stale-sequence timeout: with the two swapped, both rows read wrong.
+      {"a lone ESC is the Escape key by 150 ms: what follows is keys", {{0, "\x1b", ""}, {150, "[119u", ""}}},
+      {"an unfinished CSI still completes 150 ms later", {{0, "\x1b[119", ""}, {150, "u", "w"}}},
       {"huge code saturates, no wrap to 'w'", {{0, "\x1b[4294967415u", ""}}},
       {"stale ESC [ swallows no later key", {{0, "\x1b[", ""}, {600, "w", "w"}}},
       {"motion; buttons and wheel do not move",

@@ -56,7 +56,7 @@ TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
        "vt100) is installed"},
       {"sun-cmd", {}, "serifall: unknown terminal type 'sun-cmd'"},
       {"lpr", {}, "serifall: terminal type 'lpr' cannot position the cursor"},
-      {"dumb", {}, "serifall: TERM is not set; set it to your terminal's type"},
+      {"dumb", {}, "serifall: terminal type 'dumb' cannot position the cursor"},
       {nullptr, {}, "serifall: TERM is not set; set it to your terminal's type"},
       {"x\x1b]0;owned\x07\\\xff", {}, "serifall: unknown terminal type 'x\\x1b]0;owned\\x07\\x5c\\xff'"},
   };
