@@ -33,7 +33,7 @@ struct InputState {
   bool w = false;  // held at the moment of polling
   bool space = false;
   bool q = false;
-  int quit = 0;          // a quit key: SIGQUIT for Ctrl-\, else SIGINT (Ctrl-C)
+  int signalKey = 0;     // Ctrl-C or Ctrl-\ read as a key: the signal it stands for
   bool suspend = false;  // Ctrl-Z that arrived as a key event
   bool hangup = false;   // the terminal went away (end of file, EIO)
   int32_t dx = 0;        // pointer motion since the last poll, view cells

@@ -103,8 +103,8 @@ void releaseKey(HeldKey& key) {
 
 void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
   keys.anyKey = true;
-  if (byte == kCtrlC) keys.quit = SIGINT;
-  if (byte == kCtrlBackslash) keys.quit = SIGQUIT;
+  if (byte == kCtrlC) keys.signalKey = SIGINT;
+  if (byte == kCtrlBackslash) keys.signalKey = SIGQUIT;
   if (byte == kCtrlZ) keys.suspend = true;
   int k = keyFor(byte);
   if (k < 0) return;
@@ -116,8 +116,8 @@ void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
   int32_t bits = mods > 0 ? mods - 1 : 0;
   bool press = type != kTypeRelease;
   if (press && (bits & kCtrlBit) != 0) {
-    if (code == 'c') keys.quit = SIGINT;
-    if (code == '\\') keys.quit = SIGQUIT;
+    if (code == 'c') keys.signalKey = SIGINT;
+    if (code == '\\') keys.signalKey = SIGQUIT;
     if (code == 'z') keys.suspend = true;
   }
   if (press && type == 1 && !modifierCode(code)) keys.anyKey = true;

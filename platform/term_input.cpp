@@ -97,9 +97,9 @@ void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
       break;
     case InputEventKind::focusOut:
       keysRelease(term.keys);
-      pointerForget(term.pointer);
+      pointerDropBaseline(term.pointer);
       break;
-    case InputEventKind::focusIn: pointerForget(term.pointer); break;
+    case InputEventKind::focusIn: pointerDropBaseline(term.pointer); break;
     default: probeReply(term, event, now); break;
   }
 }
@@ -199,10 +199,10 @@ void termEvaluate(TermInput& term, int64_t now, InputState& state) {
   state.space = keyDown(term.keys, keySpace, now);
   state.q = keyDown(term.keys, keyQ, now);
   keysPolled(term.keys);
-  state.quit = term.keys.quit;
+  state.signalKey = term.keys.signalKey;
   state.suspend = term.keys.suspend;
   state.hangup = term.hangup;
-  term.keys.quit = 0;
+  term.keys.signalKey = 0;
   term.keys.suspend = false;
   term.keys.anyKey = false;  // the intro waits for keys typed after the probe, not during play
   pointerTake(term.pointer, state.dx, state.dy);

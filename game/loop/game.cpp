@@ -72,6 +72,6 @@ int runGame() {
   bool lost = inputLost();
   consoleClose();
   if (quitSignal) dieOfSignal(quitSignal);
-  if (frameInput.quit) dieOfSignal(frameInput.quit);
+  if (frameInput.signalKey) dieOfSignal(frameInput.signalKey);
   return lost ? kLostTerminalStatus : 0;
 }

@@ -154,9 +154,9 @@ void checkKeys(TermModel& m, const InputState& state, int64_t now) {
     key.pressSincePoll = false;
     key.tapDue = false;
   }
-  if (m.quitDue && !state.quit) fail("quit", "Ctrl-C or Ctrl-\\ lost", now);
+  if (m.quitDue && !state.signalKey) fail("quit", "Ctrl-C or Ctrl-\\ lost", now);
   if (m.suspendDue && !state.suspend) fail("quit", "Ctrl-Z lost", now);
-  if ((state.quit || state.suspend) && !m.mayQuit) fail("quit", "a request from nowhere", now);
+  if ((state.signalKey || state.suspend) && !m.mayQuit) fail("quit", "a request from nowhere", now);
   m.quitDue = m.suspendDue = m.mayQuit = false;
 }
 
