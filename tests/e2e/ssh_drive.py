@@ -343,7 +343,9 @@ def play(pane, args, preset):
 
     pressed = time.monotonic()
     pane.send(b"q")
-    screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), 600,
+    # A check need not wait out a backlog of minutes to fail.
+    give_up = 600 if args.prompt_bound is None else max(60, 4 * args.prompt_bound)
+    screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), give_up,
                          "the shell's line after the game")
     prompt = time.monotonic() - pressed
     status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1][:3].strip()
