@@ -76,9 +76,9 @@ if [ "$RATE" != 0 ] && [ "${FAR_SHAPER:-tc}" = tc ]; then
   ip -n "$NS" link set lo mtu 1500 gso_max_size 1500 || exit 1
   bits=$((RATE * 8))
   IN tc qdisc add dev lo root handle 1: htb default 30 || skip "tc cannot add an HTB qdisc"
-  IN tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000
-  IN tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000
-  IN tc class add dev lo parent 1: classid 1:30 htb rate 10gbit
+  IN tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  IN tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  IN tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
   # From sshd is the way down to the player, to sshd the way up.
   IN tc filter add dev lo parent 1: protocol ip u32 match ip sport "$SSHD_PORT" 0xffff flowid 1:10
   IN tc filter add dev lo parent 1: protocol ip u32 match ip dport "$SSHD_PORT" 0xffff flowid 1:20
