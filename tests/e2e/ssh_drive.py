@@ -10,9 +10,10 @@ status when it ends. The pane is watched through one tmux control-mode
 client: every piece of output the pane receives is announced at once, and
 the screen is read back right after it, without starting a process per look.
 
-Figures: for each turn (a pointer report that moves the view by 10 cells
-across and 5 down, then back), the time from sending it until the pane shows
-the view moved; then the time from Q until the shell's line after the game.
+Figures: for each turn (pointer reports that slide the world 10 cells
+across and 5 down, or back), the time from sending it until the pane shows
+the letter formation, the one thing that stands still in the world, moved
+by exactly that; then the time from Q until the shell's line after the game.
 With --prompt-bound, exits 1 unless the prompt came back within that bound
 and the game gave the terminal back (main screen, cursor shown, no mouse
 reporting); the turn figures are printed, never judged.
@@ -134,6 +135,7 @@ class Pane:
             return self.outputs
 
     def close(self):
+        path = self.tmux("display-message", "-p", "#{socket_path}").strip()
         try:
             self.control.stdin.close()
         except OSError:
@@ -143,6 +145,12 @@ class Pane:
             self.control.wait(5)
         except subprocess.TimeoutExpired:
             self.control.kill()
+        # The server leaves its socket behind.
+        if path.endswith(self.socket):
+            try:
+                os.unlink(path)
+            except OSError:
+                pass
 
 
 def colour_of(params, fg):
@@ -231,34 +239,43 @@ def centre_of(cells):
     return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
 
 
+def near_home(cells):
+    if len(cells) < 20:
+        return False
+    r, c = centre_of(cells)
+    return abs(r - HOME[0]) <= 2 and abs(c - HOME[1]) <= 3
+
+
+def formation_dots(pane):
+    """The red dot beside the crosshair that points to the formation."""
+    return {(r, c) for r, c in pane.red_cells() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
+
+
 def bring_formation(pane, wait):
     """Slides the view until the formation (found by its direction dot when
     off the screen) stands a little up and left of the crosshair, where it
-    stays in sight after a turn either way."""
-    deadline = time.monotonic() + 4 * wait
-    seen = -1
-    while time.monotonic() < deadline:
-        seen = pane.wait_output(seen, 0.5)
+    stays in sight after a turn either way. Each slide is judged only once
+    the screen shows it, however far behind the link is."""
+    for _ in range(10):
         cells = letters(pane.screen())
+        if near_home(cells):
+            return
         if len(cells) >= 20:
             r, c = centre_of(cells)
-            if abs(r - HOME[0]) <= 2 and abs(c - HOME[1]) <= 3:
-                return
             pane.send(slide(round(HOME[0] - r), round(HOME[1] - c)))
+            shown = lambda: near_home(letters(pane.screen()))
         else:
-            dots = [(r, c) for r, c in pane.red_cells() if 3 <= abs(r - 12) + abs(c - 40) <= 8]
+            dots = formation_dots(pane)
             if not dots:
+                pane.wait_output(-1, 0.5)
                 continue
-            r, c = dots[0]
+            r, c = min(dots)
             pane.send(slide(-3 * (r - 12), -3 * (c - 40)))
-        # The slide shows after the link's delay and backlog: look again
-        # once the screen has settled on it.
-        settle = time.monotonic()
-        while time.monotonic() - settle < wait:
-            before = letters(pane.screen())
-            seen = pane.wait_output(seen, 1.0)
-            if len(before) >= 20 and before == letters(pane.screen()):
-                break
+            shown = lambda: len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots
+        deadline = time.monotonic() + wait
+        seen = -1
+        while time.monotonic() < deadline and not shown():
+            seen = pane.wait_output(seen, 0.5)
     raise RuntimeError("the formation never came into sight")
 
 
@@ -271,7 +288,9 @@ def turn(pane, wait):
     seen = pane.wait_output(-1, 0)
     history = [(time.monotonic(), letters(pane.screen()))]
     r, c = centre_of(history[0][1]) if history[0][1] else HOME
-    shift = TURN if (r, c) < (HOME[0] + TURN[0] / 2, HOME[1] + TURN[1] / 2) else (-TURN[0], -TURN[1])
+    away = (HOME[0] + TURN[0], HOME[1] + TURN[1])
+    at_home = abs(r - HOME[0]) + abs(c - HOME[1]) <= abs(r - away[0]) + abs(c - away[1])
+    shift = TURN if at_home else (-TURN[0], -TURN[1])
     pane.send(slide(*shift))
     sent = time.monotonic()
     while time.monotonic() - sent < wait:
