@@ -135,7 +135,10 @@ class Pane:
             return self.outputs
 
     def close(self):
-        path = self.tmux("display-message", "-p", "#{socket_path}").strip()
+        try:
+            path = self.tmux("display-message", "-p", "#{socket_path}").strip()
+        except subprocess.CalledProcessError:
+            path = ""
         try:
             self.control.stdin.close()
         except OSError:
