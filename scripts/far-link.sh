@@ -156,6 +156,11 @@ done
 export FAR_SSH="ssh -F $DIR/ssh_config" FAR_PRESET="$PRESET" FAR_DIR="$DIR"
 if [ $# -eq 0 ]; then
   echo "far-link: $PRESET link up; '\$FAR_SSH -tt far' logs in through it; exit to take it down" >&2
-  set -- "${SHELL:-/bin/sh}"
+  IN "${SHELL:-/bin/sh}"
+  exit
 fi
-IN "$@"
+# In the background, so that a signal to this script (a test's time limit)
+# takes everything down at once rather than after the command has ended.
+exec 3<&0
+IN "$@" <&3 3<&- &
+wait $!

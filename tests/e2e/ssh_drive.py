@@ -102,8 +102,8 @@ class Pane:
         lines = self.ask("capture-pane -p -t g")
         return lines + [""] * (ROWS - len(lines))
 
-    def red_cells(self):
-        """The cells drawn in red, from the screen with its colours."""
+    def red_dots(self):
+        """The dots drawn in red, from the screen with its colours."""
         red = set()
         for r, line in enumerate(self.ask("capture-pane -p -e -t g")):
             c, fg, i = 0, None, 0
@@ -116,7 +116,7 @@ class Pane:
                         fg = colour_of(line[i + 2 : end], fg)
                     i = end + 1
                     continue
-                if fg in ("31", "91", "38;5;1", "38;5;9"):
+                if line[i] == "." and fg in ("31", "91", "38;5;1", "38;5;9"):
                     red.add((r, c))
                 c, i = c + 1, i + 1
         return red
@@ -177,11 +177,12 @@ def pointer(at):
 
 
 def letters(screen):
-    """The formation's cells: the commonest letter inside the frame, below
+    """The formation's cells: the commonest capital inside the frame, below
     the rows where the game's screen-fixed texts go. The formation stands
-    still in the world between hits, while shots and explosions move."""
+    still in the world between hits, while shots, debris and explosions (in
+    small letters) move."""
     cells = {(r, c): screen[r][c] for r in range(ROWS) for c in range(len(screen[r]))
-             if inside((r, c)) and screen[r][c].isalpha()}
+             if inside((r, c)) and screen[r][c].isupper()}
     glyphs = [ch for ch in cells.values()]
     if not glyphs:
         return {}
@@ -251,7 +252,7 @@ def near_home(cells):
 
 def formation_dots(pane):
     """The red dot beside the crosshair that points to the formation."""
-    return {(r, c) for r, c in pane.red_cells() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
+    return {(r, c) for r, c in pane.red_dots() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
 
 
 def bring_formation(pane, wait):
@@ -259,7 +260,7 @@ def bring_formation(pane, wait):
     off the screen) stands a little up and left of the crosshair, where it
     stays in sight after a turn either way. Each slide is judged only once
     the screen shows it, however far behind the link is."""
-    for _ in range(10):
+    for _ in range(16):
         cells = letters(pane.screen())
         if near_home(cells):
             return
@@ -273,7 +274,7 @@ def bring_formation(pane, wait):
                 pane.wait_output(-1, 0.5)
                 continue
             r, c = min(dots)
-            pane.send(slide(-3 * (r - 12), -3 * (c - 40)))
+            pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
             shown = lambda: len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots
         deadline = time.monotonic() + wait
         seen = -1
