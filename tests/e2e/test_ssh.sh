@@ -31,7 +31,7 @@ done
 
 if [ "${1:-}" = --measure ]; then
   presets=${2:?usage: $0 --measure lan|10mbit|slow|1mbit|all [GAME]}
-  GAME=${3:-$TOP/build/serifall}
+  GAME=$(realpath "${3:-$TOP/build/serifall}")
   [ "$presets" = all ] && presets="lan 10mbit slow 1mbit"
   status=0
   for preset in $presets; do
@@ -41,6 +41,6 @@ if [ "${1:-}" = --measure ]; then
   exit "$status"
 fi
 
-GAME=${1:?usage: $0 path/to/serifall [path/to/serifall-early]}
+GAME=$(realpath "${1:?usage: $0 path/to/serifall [path/to/serifall-early]}")
 exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" \
   --turns 0 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND"
