@@ -31,7 +31,10 @@ import time
 
 COLS, ROWS = 80, 25
 CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
-HOME = (9.0, 33.0)  # where the formation's middle is put before the turns
+# Where the formation's middle is put before the turns: to the left, so that
+# its opaque box leaves the stars around the crosshair in sight and the
+# pictures keep the link as busy as in play.
+HOME = (9.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
 
@@ -52,6 +55,7 @@ class Pane:
         )
         self.lock = threading.Condition()
         self.outputs = 0  # pieces of output announced so far
+        self.received = 0  # bytes the pane has received
         self.replies = []
         self.reader = threading.Thread(target=self.read, daemon=True)
         self.reader.start()
@@ -88,6 +92,9 @@ class Pane:
                     reply = []
                 elif line.startswith("%output "):
                     self.outputs += 1
+                    data = line.split(" ", 2)[2] if line.count(" ") >= 2 else ""
+                    # Bytes other than printable ones come as \ooo.
+                    self.received += len(data) - 3 * data.count("\\")
                     self.lock.notify_all()
         with self.lock:
             self.replies.append(None)
@@ -356,6 +363,7 @@ def play(pane, args, preset):
     lost = 0
     if args.turns:
         bring_formation(pane, args.turn_wait)
+    turns_began, received = time.monotonic(), pane.received
     for _ in range(args.turns):
         took = turn(pane, args.turn_wait)
         if took is None:
@@ -364,6 +372,7 @@ def play(pane, args, preset):
             shown.append(took)
         time.sleep(random.uniform(0.15, 0.35))
 
+    rate = (pane.received - received) / max(0.001, time.monotonic() - turns_began)
     pressed = time.monotonic()
     pane.send(b"q")
     # A check need not wait out a backlog of minutes to fail.
@@ -382,6 +391,8 @@ def play(pane, args, preset):
                    f" / p99 {percentile(ms, 0.99):.0f} ms")
     else:
         figures = "turn -> picture: none shown"
+    if args.turns:
+        figures += f" ({rate / 1000:.1f} kB/s reached the pane)"
     print(f"{preset}: {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
           f" exit status {status}; terminal {'given back' if restored else 'NOT given back'}"
           f" (main screen {alternate == '0'}, cursor {cursor == '1'}, mouse off {mouse == '0'})",
