@@ -364,10 +364,17 @@ def play(pane, args, preset):
     if args.turns:
         bring_formation(pane, args.turn_wait)
     turns_began, received = time.monotonic(), pane.received
-    for _ in range(args.turns):
+    for number in range(args.turns):
         took = turn(pane, args.turn_wait)
         if took is None:
             lost += 1
+            # The game drops pointer motion while the screen shakes after an
+            # enemy hit; where the formation stands tells a turn the game
+            # dropped (still home) from one this look missed.
+            cells = letters(pane.screen())
+            where = "at ({:.0f}, {:.0f})".format(*centre_of(cells)) if cells else "out of sight"
+            print(f"{os.environ.get('FAR_PRESET', '?')}: turn {number + 1} never shown;"
+                  f" the formation stands {where}", file=sys.stderr)
         else:
             shown.append(took)
         time.sleep(random.uniform(0.15, 0.35))
