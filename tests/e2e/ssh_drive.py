@@ -34,7 +34,7 @@ CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
 # Where the formation's middle is put before the turns: to the left, so that
 # its opaque box leaves the stars around the crosshair in sight and the
 # pictures keep the link as busy as in play.
-HOME = (9.0, 14.0)
+HOME = (12.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
 
@@ -250,13 +250,6 @@ def centre_of(cells):
     return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
 
 
-def near_home(cells):
-    if len(cells) < 20:
-        return False
-    r, c = centre_of(cells)
-    return abs(r - HOME[0]) <= 2 and abs(c - HOME[1]) <= 3
-
-
 def formation_dots(pane):
     """The red dot beside the crosshair that points to the formation."""
     return {(r, c) for r, c in pane.red_dots() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
@@ -264,44 +257,41 @@ def formation_dots(pane):
 
 def bring_formation(pane, wait):
     """Slides the view until the formation (found by its direction dot when
-    off the screen) stands a little up and left of the crosshair, where it
-    stays in sight after a turn either way. Each slide is judged only once
+    off the screen) stands left of the crosshair, where it stays in sight
+    after a turn either way. The formation is about as tall as the screen,
+    so where its visible part's middle lies is only roughly where its own
+    is: one slide that showed is near enough. Each slide is judged only once
     the screen shows it, however far behind the link is."""
     for _ in range(16):
         cells = letters(pane.screen())
-        if near_home(cells):
-            return
         if len(cells) >= 20:
             r, c = centre_of(cells)
-            pane.send(slide(round(HOME[0] - r), round(HOME[1] - c)))
-            shown = lambda: near_home(letters(pane.screen()))
-        else:
-            dots = formation_dots(pane)
-            if not dots:
-                pane.wait_output(-1, 0.5)
-                continue
-            r, c = min(dots)
-            pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
-            shown = lambda: len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots
+            shift = (round(HOME[0] - r), round(HOME[1] - c))
+            if abs(shift[0]) <= 2 and abs(shift[1]) <= 3 or slide_shown(pane, shift, wait) is not None:
+                return
+            continue
+        dots = formation_dots(pane)
+        if not dots:
+            pane.wait_output(-1, 0.5)
+            continue
+        r, c = min(dots)
+        pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
         deadline = time.monotonic() + wait
         seen = -1
-        while time.monotonic() < deadline and not shown():
+        while time.monotonic() < deadline:
+            if len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots:
+                break
             seen = pane.wait_output(seen, 0.5)
     raise RuntimeError("the formation never came into sight")
 
 
-def turn(pane, wait):
-    """Turns the view once, toward whichever of the two places the
-    formation is not at; returns the seconds until the pane showed it, or
-    None. Each new screen is compared with those of the second before it,
-    so a screen caught halfway through a picture still has a whole one to
-    match."""
+def slide_shown(pane, shift, wait):
+    """Slides the world by shift; returns the seconds until the pane showed
+    the formation moved by exactly that, or None. Each new screen is
+    compared with those of the second before it, so a screen caught halfway
+    through a picture still has a whole one to match."""
     seen = pane.wait_output(-1, 0)
     history = [(time.monotonic(), letters(pane.screen()))]
-    r, c = centre_of(history[0][1]) if history[0][1] else HOME
-    away = (HOME[0] + TURN[0], HOME[1] + TURN[1])
-    at_home = abs(r - HOME[0]) + abs(c - HOME[1]) <= abs(r - away[0]) + abs(c - away[1])
-    shift = TURN if at_home else (-TURN[0], -TURN[1])
     pane.send(slide(*shift))
     sent = time.monotonic()
     while time.monotonic() - sent < wait:
@@ -365,7 +355,9 @@ def play(pane, args, preset):
         bring_formation(pane, args.turn_wait)
     turns_began, received = time.monotonic(), pane.received
     for number in range(args.turns):
-        took = turn(pane, args.turn_wait)
+        # Away and back in turn: each is a motion relative to the last, so a
+        # turn the game dropped leaves the next one a step off, never lost.
+        took = slide_shown(pane, TURN if number % 2 == 0 else (-TURN[0], -TURN[1]), args.turn_wait)
         if took is None:
             lost += 1
             # The game drops pointer motion while the screen shakes after an
