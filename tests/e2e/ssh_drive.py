@@ -1,0 +1,414 @@
+#!/usr/bin/env python3
+"""Plays Serifall over ssh as a far player would and times what they feel.
+
+    ssh_drive.py GAME [--turns N] [--play SECONDS] [--prompt-bound SECONDS]
+
+Runs inside the namespace far-link.sh made ($FAR_SSH reaches its sshd). The
+player's terminal is a detached tmux pane of a fixed size on a private
+server, running `ssh -tt` to the game under a shell that prints the game's
+status when it ends. The pane is watched through one tmux control-mode
+client: every piece of output the pane receives is announced at once, and
+the screen is read back right after it, without starting a process per look.
+
+Figures: for each turn (pointer reports that slide the world 10 cells
+across and 5 down, or back), the time from sending it until the pane shows
+the letter formation, the one thing that stands still in the world, moved
+by exactly that; then the time from Q until the shell's line after the game.
+With --prompt-bound, exits 1 unless the prompt came back within that bound
+and the game gave the terminal back (main screen, cursor shown, no mouse
+reporting); the turn figures are printed, never judged.
+"""
+
+import argparse
+import os
+import random
+import shlex
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+COLS, ROWS = 80, 25
+CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
+# Where the formation's middle is put before the turns: to the left, so that
+# its opaque box leaves the stars around the crosshair in sight and the
+# pictures keep the link as busy as in play.
+HOME = (12.0, 14.0)
+TURN = (5, 10)  # one turn slides the world by this, then back
+DONE_MARK = "SERIFALL-EXIT="
+
+
+class Pane:
+    """One tmux server with one pane, and a control client watching it."""
+
+    def __init__(self, command):
+        self.socket = f"serifall-ssh-{os.getpid()}"
+        self.tmux(
+            "new-session", "-d", "-s", "g", "-x", str(COLS), "-y", str(ROWS), command, ";",
+            "set-option", "-g", "remain-on-exit", "on", ";",
+            "set-option", "-g", "window-size", "manual",
+        )
+        self.control = subprocess.Popen(
+            ["tmux", "-L", self.socket, "-f", "/dev/null", "-C", "attach", "-t", "g"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        )
+        self.lock = threading.Condition()
+        self.outputs = 0  # pieces of output announced so far
+        self.received = 0  # bytes the pane has received
+        self.replies = []
+        self.reader = threading.Thread(target=self.read, daemon=True)
+        self.reader.start()
+        # The attach itself is answered first; from then on each command
+        # gets exactly one answer, in order.
+        self.next_reply(30)
+
+    def next_reply(self, timeout):
+        with self.lock:
+            if not self.lock.wait_for(lambda: self.replies, timeout):
+                raise RuntimeError("tmux did not answer")
+            reply = self.replies.pop(0)
+            if reply is None:
+                raise RuntimeError("the tmux control client ended")
+            return reply
+
+    def tmux(self, *args):
+        return subprocess.run(["tmux", "-L", self.socket, "-f", "/dev/null", *args],
+                              check=True, capture_output=True, text=True).stdout
+
+    def read(self):
+        reply = None
+        for raw in self.control.stdout:
+            line = raw.decode("utf-8", "replace").rstrip("\n")
+            with self.lock:
+                if reply is not None:
+                    if line.startswith(("%end ", "%error ")):
+                        self.replies.append(reply)
+                        reply = None
+                        self.lock.notify_all()
+                    else:
+                        reply.append(line)
+                elif line.startswith("%begin "):
+                    reply = []
+                elif line.startswith("%output "):
+                    self.outputs += 1
+                    data = line.split(" ", 2)[2] if line.count(" ") >= 2 else ""
+                    # Bytes other than printable ones come as \ooo.
+                    self.received += len(data) - 3 * data.count("\\")
+                    self.lock.notify_all()
+        with self.lock:
+            self.replies.append(None)
+            self.lock.notify_all()
+
+    def ask(self, command):
+        self.control.stdin.write((command + "\n").encode())
+        self.control.stdin.flush()
+        return self.next_reply(30)
+
+    def screen(self):
+        lines = self.ask("capture-pane -p -t g")
+        return lines + [""] * (ROWS - len(lines))
+
+    def red_dots(self):
+        """The dots drawn in red, from the screen with its colours."""
+        red = set()
+        for r, line in enumerate(self.ask("capture-pane -p -e -t g")):
+            c, fg, i = 0, None, 0
+            while i < len(line):
+                if line[i] == "\033" and line[i + 1 : i + 2] == "[":
+                    end = i + 2
+                    while end < len(line) and not line[end].isalpha():
+                        end += 1
+                    if line[end : end + 1] == "m":
+                        fg = colour_of(line[i + 2 : end], fg)
+                    i = end + 1
+                    continue
+                if line[i] == "." and fg in ("31", "91", "38;5;1", "38;5;9"):
+                    red.add((r, c))
+                c, i = c + 1, i + 1
+        return red
+
+    def flags(self):
+        return self.ask("display-message -p -t g "
+                        "'#{alternate_on} #{cursor_flag} #{mouse_any_flag}'")[0].split()
+
+    def send(self, data):
+        self.ask("send-keys -t g -H " + " ".join(f"{b:02x}" for b in data))
+
+    def wait_output(self, seen, timeout):
+        """Waits until more output than `seen` pieces came, or timeout."""
+        with self.lock:
+            self.lock.wait_for(lambda: self.outputs > seen, timeout)
+            return self.outputs
+
+    def close(self):
+        try:
+            path = self.tmux("display-message", "-p", "#{socket_path}").strip()
+        except subprocess.CalledProcessError:
+            path = ""
+        try:
+            self.control.stdin.close()
+        except OSError:
+            pass
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+        try:
+            self.control.wait(5)
+        except subprocess.TimeoutExpired:
+            self.control.kill()
+        # The server leaves its socket behind.
+        if path.endswith(self.socket):
+            try:
+                os.unlink(path)
+            except OSError:
+                pass
+
+
+def colour_of(params, fg):
+    """The foreground after one SGR sequence."""
+    codes = params.split(";") if params else ["0"]
+    i = 0
+    while i < len(codes):
+        code = codes[i]
+        if code in ("0", "39"):
+            fg = None
+        elif code == "38" and codes[i + 1 : i + 2] == ["5"]:
+            fg, i = "38;5;" + codes[i + 2], i + 2
+        elif len(code) == 2 and code[0] in "39" and code[1] in "01234567":
+            fg = code
+        i += 1
+    return fg
+
+
+def pointer(at):
+    return f"\033[<35;{at[0]};{at[1]}M".encode()
+
+
+def letters(screen):
+    """The formation's cells: the commonest capital inside the frame, below
+    the rows where the game's screen-fixed texts go. The formation stands
+    still in the world between hits, while shots, debris and explosions (in
+    small letters) move."""
+    cells = {(r, c): screen[r][c] for r in range(ROWS) for c in range(len(screen[r]))
+             if inside((r, c)) and screen[r][c].isupper()}
+    glyphs = [ch for ch in cells.values()]
+    if not glyphs:
+        return {}
+    glyph = max(set(glyphs), key=glyphs.count)
+    return {cell: ch for cell, ch in cells.items() if ch == glyph}
+
+
+def inside(cell):
+    return 3 <= cell[0] < ROWS - 2 and 1 <= cell[1] < COLS - 1
+
+
+def follows(before, after, shift):
+    """The share of before's cells found in after where the view moving by
+    shift would put them (those it would put off the screen left out), and
+    how many were counted."""
+    dr, dc = shift
+    kept = [(cell, ch) for cell, ch in before.items() if inside((cell[0] + dr, cell[1] + dc))]
+    found = sum(1 for (r, c), ch in kept if after.get((r + dr, c + dc)) == ch)
+    return (found / len(kept) if kept else 0.0), len(kept)
+
+
+def moved(before, after, shift):
+    """The whole view moved by shift between the two screens: the cells
+    match both ways under the shift (a shrinking block of one letter would
+    match itself one way), and not without it."""
+    back = (-shift[0], -shift[1])
+    forward, counted = follows(before, after, shift)
+    backward, counted_back = follows(after, before, back)
+    if min(counted, counted_back) < 8 or min(forward, backward) < 0.8:
+        return False
+    return max(follows(before, after, (0, 0))[0], follows(after, before, (0, 0))[0]) < 0.5
+
+
+def wait_screen(pane, test, timeout, what):
+    deadline = time.monotonic() + timeout
+    seen = -1
+    while time.monotonic() < deadline:
+        seen = pane.wait_output(seen, 0.2)
+        screen = pane.screen()
+        if test(screen):
+            return screen
+    raise RuntimeError(f"timed out after {timeout:.0f} s waiting for {what}")
+
+
+def slide(dr, dc):
+    """Bytes that slide the world by dr rows and dc columns on the screen:
+    a focus-in makes the next report only a baseline, so each step starts
+    from the pointer's home and no pointer position leaves the window."""
+    out = b""
+    while dr or dc:
+        step_r, step_c = max(-10, min(10, dr)), max(-35, min(35, dc))
+        out += b"\033[I" + pointer(CENTRE) + pointer((CENTRE[0] - step_c, CENTRE[1] - step_r))
+        dr, dc = dr - step_r, dc - step_c
+    return out
+
+
+def centre_of(cells):
+    return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
+
+
+def formation_dots(pane):
+    """The red dot beside the crosshair that points to the formation."""
+    return {(r, c) for r, c in pane.red_dots() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
+
+
+def bring_formation(pane, wait):
+    """Slides the view until the formation (found by its direction dot when
+    off the screen) stands left of the crosshair, where it stays in sight
+    after a turn either way. The formation is about as tall as the screen,
+    so where its visible part's middle lies is only roughly where its own
+    is: one slide that showed is near enough. Each slide is judged only once
+    the screen shows it, however far behind the link is."""
+    for _ in range(16):
+        cells = letters(pane.screen())
+        if len(cells) >= 20:
+            r, c = centre_of(cells)
+            shift = (round(HOME[0] - r), round(HOME[1] - c))
+            if abs(shift[0]) <= 2 and abs(shift[1]) <= 3 or slide_shown(pane, shift, wait) is not None:
+                return
+            continue
+        dots = formation_dots(pane)
+        if not dots:
+            pane.wait_output(-1, 0.5)
+            continue
+        r, c = min(dots)
+        pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
+        deadline = time.monotonic() + wait
+        seen = -1
+        while time.monotonic() < deadline:
+            if len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots:
+                break
+            seen = pane.wait_output(seen, 0.5)
+    raise RuntimeError("the formation never came into sight")
+
+
+def slide_shown(pane, shift, wait):
+    """Slides the world by shift; returns the seconds until the pane showed
+    the formation moved by exactly that, or None. Each new screen is
+    compared with those of the second before it, so a screen caught halfway
+    through a picture still has a whole one to match."""
+    seen = pane.wait_output(-1, 0)
+    history = [(time.monotonic(), letters(pane.screen()))]
+    pane.send(slide(*shift))
+    sent = time.monotonic()
+    while time.monotonic() - sent < wait:
+        seen = pane.wait_output(seen, 0.5)
+        looked = time.monotonic()
+        now = letters(pane.screen())
+        history = [(t, old) for t, old in history if looked - t < 1.0]
+        if any(moved(old, now, shift) for _, old in history):
+            return looked - sent
+        history.append((looked, now))
+    return None
+
+
+def percentile(values, share):
+    ranked = sorted(values)
+    return ranked[min(len(ranked) - 1, max(0, int(share * len(ranked) + 0.999) - 1))]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("game")
+    parser.add_argument("--turns", type=int, default=40)
+    parser.add_argument("--turn-wait", type=float, default=60.0,
+                        help="seconds after which a turn counts as never shown")
+    parser.add_argument("--play", type=float, default=0.0,
+                        help="seconds of play (the pointer circling) before the turns")
+    parser.add_argument("--prompt-bound", type=float, default=None)
+    args = parser.parse_args()
+
+    # Some runners start us with SIGCHLD blocked; the tmux server inherits
+    # the mask and would never see its pane's process end.
+    signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGCHLD})
+    remote = f"{shlex.quote(args.game)}; echo {DONE_MARK}$?; exec sleep 600"
+    command = f"sleep 0.3; exec {os.environ['FAR_SSH']} -tt far {shlex.quote(remote)}"
+    preset = os.environ.get("FAR_PRESET", "?")
+    pane = Pane(command)
+    try:
+        return play(pane, args, preset)
+    except RuntimeError as problem:
+        print(f"FAIL ({preset}): {problem}\n--- screen:", file=sys.stderr)
+        print("\n".join(pane.screen()), file=sys.stderr)
+        return 1
+    finally:
+        pane.close()
+
+
+def play(pane, args, preset):
+    wait_screen(pane, lambda s: any("Studio 'Vellmoor'" in line for line in s), 60, "the intro")
+    pane.send(b"x")
+    wait_screen(pane, lambda s: s[12][40:41] == "+", 60, "the crosshair")
+    end = time.monotonic() + args.play
+    step = 0
+    while time.monotonic() < end:
+        step += 1
+        pane.send(slide((step % 3) - 1, (step % 7) - 3))
+        time.sleep(0.05)
+
+    shown = []
+    lost = 0
+    if args.turns:
+        bring_formation(pane, args.turn_wait)
+    turns_began, received = time.monotonic(), pane.received
+    for number in range(args.turns):
+        # Away and back in turn: each is a motion relative to the last, so a
+        # turn the game dropped leaves the next one a step off, never lost.
+        took = slide_shown(pane, TURN if number % 2 == 0 else (-TURN[0], -TURN[1]), args.turn_wait)
+        if took is None:
+            lost += 1
+            # The game drops pointer motion while the screen shakes after an
+            # enemy hit; where the formation stands tells a turn the game
+            # dropped (still home) from one this look missed.
+            cells = letters(pane.screen())
+            where = "at ({:.0f}, {:.0f})".format(*centre_of(cells)) if cells else "out of sight"
+            print(f"{os.environ.get('FAR_PRESET', '?')}: turn {number + 1} never shown;"
+                  f" the formation stands {where}", file=sys.stderr)
+        else:
+            shown.append(took)
+        time.sleep(random.uniform(0.15, 0.35))
+
+    rate = (pane.received - received) / max(0.001, time.monotonic() - turns_began)
+    pressed = time.monotonic()
+    pane.send(b"q")
+    # A check need not wait out a backlog of minutes to fail.
+    give_up = 600 if args.prompt_bound is None else max(60, 4 * args.prompt_bound)
+    screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), give_up,
+                         "the shell's line after the game")
+    prompt = time.monotonic() - pressed
+    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1][:3].strip()
+    time.sleep(0.3)
+    alternate, cursor, mouse = pane.flags()
+    restored = alternate == "0" and cursor == "1" and mouse == "0"
+
+    if shown:
+        ms = [1000 * t for t in shown]
+        figures = (f"turn -> picture median {percentile(ms, 0.5):.0f} / p90 {percentile(ms, 0.9):.0f}"
+                   f" / p99 {percentile(ms, 0.99):.0f} ms")
+    else:
+        figures = "turn -> picture: none shown"
+    if args.turns:
+        figures += f" ({rate / 1000:.1f} kB/s reached the pane)"
+    print(f"{preset}: {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
+          f" exit status {status}; terminal {'given back' if restored else 'NOT given back'}"
+          f" (main screen {alternate == '0'}, cursor {cursor == '1'}, mouse off {mouse == '0'})",
+          flush=True)
+    if args.prompt_bound is None:
+        return 0
+    failures = []
+    if prompt > args.prompt_bound:
+        failures.append(f"Q -> prompt took {prompt:.1f} s, more than {args.prompt_bound:.0f} s")
+    if not restored:
+        failures.append("the game did not give the terminal back")
+    if status != "0":
+        failures.append(f"the game ended with status {status}, not 0")
+    for failure in failures:
+        print(f"FAIL ({preset}): {failure}", file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

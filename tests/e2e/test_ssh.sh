@@ -1,0 +1,46 @@
+#!/bin/sh
+# The far player: the game over real OpenSSH, ssh -tt in a tmux pane as the
+# player's terminal, sshd in a private network namespace, the link between
+# them shaped (scripts/far-link.sh).
+#
+#   test_ssh.sh GAME [EARLY]            the check, on the slow link
+#   test_ssh.sh --measure PRESET|all [GAME]   figures only, nothing judged
+#
+# The check asks only what holds on a loaded two-core machine: after some
+# play on 160 kbit/s with 40 ms each way, Q gives the shell's line back
+# within PROMPT_BOUND seconds, the game ends with status 0 and leaves the
+# terminal as it found it. A game that keeps writing pictures the link
+# cannot carry fails it by far: its prompt waits for the whole backlog, tens
+# of seconds, while one that keeps the link's buffers near empty needs about
+# a round trip and a picture. The bound is five times the one second a
+# player would accept, for a loaded machine, and still far below a backlog.
+# Measuring (TURNS, 40 by default, and TURN_WAIT in the environment) prints
+# turn -> picture median / p90 / p99, turns never shown and Q -> prompt.
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+TOP=$(cd "$HERE/../.." && pwd)
+PROMPT_BOUND=${PROMPT_BOUND:-5}
+PLAY_SECONDS=${PLAY_SECONDS:-15}
+
+skip() { echo "skipped: $*"; exit 77; }
+for tool in ssh ssh-keygen ip tc tmux python3; do
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+[ -x "$(command -v sshd || echo /usr/sbin/sshd)" ] || skip "sshd is not installed (openssh-server)"
+[ "$(id -u)" = 0 ] || skip "making a network namespace needs root"
+
+if [ "${1:-}" = --measure ]; then
+  presets=${2:?usage: $0 --measure lan|10mbit|slow|1mbit|all [GAME]}
+  GAME=$(realpath "${3:-$TOP/build/serifall}")
+  [ "$presets" = all ] && presets="lan 10mbit slow 1mbit"
+  status=0
+  for preset in $presets; do
+    "$TOP/scripts/far-link.sh" "$preset" python3 "$HERE/ssh_drive.py" "$GAME" \
+      --turns "${TURNS:-40}" --turn-wait "${TURN_WAIT:-60}" --play "${PLAY:-0}" || status=$?
+  done
+  exit "$status"
+fi
+
+GAME=$(realpath "${1:?usage: $0 path/to/serifall [path/to/serifall-early]}")
+exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" \
+  --turns 0 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND"
