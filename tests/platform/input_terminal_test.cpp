@@ -42,7 +42,8 @@ struct Feeder {
     InputState s = feed(bytes, ms);
     std::string motion = s.dx || s.dy ? "(" + std::to_string(s.dx) + "," + std::to_string(s.dy) + ")" : "";
     return std::string(s.w ? "w" : "") + (s.space ? "s" : "") + (s.q ? "q" : "") +
-           (s.signalKey == SIGINT ? "C" : "") + (s.signalKey == SIGQUIT ? "\\" : "") + (s.suspend ? "Z" : "") + motion;
+           (s.signalKey == SIGINT ? "C" : "") + (s.signalKey == SIGQUIT ? "\\" : "") +
+           (s.suspend ? "Z" : "") + motion;
   }
 };
 
