@@ -29,6 +29,7 @@
 #include "platform/term_modes.h"
 #include "sink.h"
 #include "support/scripted_player.h"
+#include "x11_scene.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ void skipOpening() {
 }
 
 struct Result {
-  double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond;
+  double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond, picturesPerSecond;
   double longestWaitUs, latencyMedianMs, latencyP99Ms;
   size_t effects, latencySamples;
   uint64_t blockedFrames;
@@ -160,6 +161,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   frameBlank = scene.useClear ? [] { return clear(); } : [] { return erase(); };
   outputCounts.longestWaitMicros = 0;
   uint64_t streamAtStart = streamBytes(terminal), writesAtStart = writeCalls(terminal);
+  uint64_t picturesAtStart = outputCounts.pictures;
 
   std::vector<double> frameUs, latencyMs;
   double gameSeconds = 0;
@@ -235,6 +237,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   r.p99Us = percentile(frameUs, 99);
   r.bytesPerGameSecond = (streamBytes(terminal) - streamAtStart) / gameSeconds;
   r.writesPerSecond = (writeCalls(terminal) - writesAtStart) / wall;
+  r.picturesPerSecond = (outputCounts.pictures - picturesAtStart) / wall;
   // Unpaced, the wait is inside refresh and not told apart from the frame.
   r.longestWaitUs = paced ? static_cast<double>(outputCounts.longestWaitMicros) : r.worstUs;
   r.latencySamples = latencyMs.size();
@@ -389,6 +392,14 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+  // The input layer read for real, through each backend in turn.
+  if (!only || std::strstr("input layer", only))
+    benchInputBackends(
+        [] {
+          Result r = runScene({"W held", 25, 80, 5.0, aimAtFormation, true, false, false}, true, Link{}, nullptr);
+          return SceneRate{r.fps, r.picturesPerSecond};
+        },
+        3);
   if (curve) std::fclose(curve);
   if (table) std::fclose(table);
   return 0;
