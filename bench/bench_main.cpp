@@ -396,7 +396,8 @@ int main(int argc, char** argv) {
   if (!only || std::strstr("input layer", only))
     benchInputBackends(
         [] {
-          Result r = runScene({"W held", 25, 80, 5.0, aimAtFormation, true, false, false}, true, Link{}, nullptr);
+          Result r =
+              runScene({"W held", 25, 80, 5.0, aimAtFormation, true, false, false}, true, Link{}, nullptr);
           return SceneRate{r.fps, r.picturesPerSecond};
         },
         3);
