@@ -101,10 +101,9 @@ swaymsg -q seat seat0 cursor set $((X + W / 2)) $((Y + H / 2))
 
 go 1
 wdrive() { python3 "$HERE/wdrive.py" "$@" || fail "$1"; }
+# The start, then at once mouse look and back (the marker it looks for is
+# moved at the game's fifth second).
 wdrive start "$SCREEN"
-# Looking first: a hit from the letter's shots shakes the view for 2 s and
-# drops the motion made meanwhile, and hits come more often later on.
-wdrive look "$SCREEN"
 wdrive hold "$SCREEN" 2
 wdrive tap "$SCREEN"
 wtype q
