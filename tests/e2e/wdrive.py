@@ -2,11 +2,10 @@
 window's pixels back with grim; the checks read pixels as xdrive.py does.
 
   wdrive.py start SCREEN           past the intro, until the game's frame is up;
-                                   then as look
+                                   then pointer motion moves the world under the
+                                   view, and back
   wdrive.py hold  SCREEN SECONDS   W held: bursts for the whole hold, none after
   wdrive.py tap   SCREEN           W tapped: a burst, then none
-  wdrive.py look  SCREEN           pointer motion moves the world under the view,
-                                   then back
 
 SCREEN is X,Y,WIDTH,HEIGHT:COLS:ROWS, the window's rectangle in sway's
 layout. Keys go through wtype, the pointer through swaymsg.
@@ -60,16 +59,20 @@ def wtype(*args):
     return time.monotonic()
 
 
-def cursor(x, y):
-    subprocess.run(["swaymsg", "-q", "seat", "seat0", "cursor", "set", str(x), str(y)], check=True)
+def cursor(*points):
+    """The pointer to each point in turn, in one call."""
+    commands = ["seat seat0 cursor set %d %d" % point for point in points]
+    subprocess.run(["swaymsg", "-q", "; ".join(commands)], check=True)
 
 
 def start(screen, deadline=90.0):
+    """Past the intro; returns the first picture with the frame up."""
     start_time = time.monotonic()
     last_key = 0.0
     while time.monotonic() - start_time < deadline:
-        if xdrive.framed(screen):
-            return
+        px = screen.pixels()
+        if all(screen.any_lit(px, r, c) for r in (0, screen.rows - 1) for c in range(1, screen.cols - 1)):
+            return px
         if time.monotonic() - last_key > 1.0:
             wtype("x")
             last_key = time.monotonic()
@@ -128,28 +131,27 @@ def press(screen, seconds, attempts=3):
     raise SystemExit("FAIL: every attempt: " + late)
 
 
-def look(screen):
+def look(screen, px):
     """Pointer 10 pixels left and 5 up (foot reports pixels, and a pixel
     turns the view a cell): the world slides right and down. The marker
     stays at the world's corner for the game's first 5 s only, so this comes
-    straight after the start, in the same process; then the same way back,
-    so the bursts show where the checks look."""
-    if any(xdrive.marker_at(screen, screen.pixels(), r, c) for r, c in xdrive.MARKER):
+    straight after the start, from the start's last picture, with one call
+    for the whole motion; then the same way back, so the bursts show where
+    the checks look."""
+    if any(xdrive.marker_at(screen, px, r, c) for r, c in xdrive.MARKER):
         raise SystemExit("FAIL: the marker is on screen before any motion")
     # The first report only fixes where the pointer is (one pixel off the
-    # centre, where it rests, so that there is a report); then a pixel at a
-    # time, as a hand moves it.
+    # centre, where it rests, so that there is a report); the view follows
+    # the sum of the motion after it.
     x = screen.left + screen.size[0] // 2 + 1
     y = screen.top + screen.size[1] // 2 + 1
-    for step in range(0, 11):
-        cursor(x - step, y - (step + 1) // 2)
+    cursor((x, y), (x - 5, y - 3), (x - 10, y - 5))
     start_time = time.monotonic()
     while not all(xdrive.marker_at(screen, screen.pixels(), r, c) for r, c in xdrive.MARKER):
         if time.monotonic() - start_time > 20.0:
             raise SystemExit("FAIL: the pointer moved 10 pixels left and 5 up, the view did not follow")
-    print("the view turned %.0f ms after the last motion" % ((time.monotonic() - start_time) * 1000))
-    for step in range(9, -1, -1):
-        cursor(x - step, y - (step + 1) // 2)
+    print("the view turned %.0f ms after the motion" % ((time.monotonic() - start_time) * 1000))
+    cursor((x - 5, y - 2), (x, y))
     start_time = time.monotonic()
     while any(xdrive.marker_at(screen, screen.pixels(), r, c) for r, c in xdrive.MARKER):
         if time.monotonic() - start_time > 20.0:
@@ -160,13 +162,10 @@ if __name__ == "__main__":
     command, spec = sys.argv[1], sys.argv[2]
     target = GrimScreen(*spec.split(":"))
     if command == "start":
-        start(target)
-        look(target)
+        look(target, start(target))
     elif command == "hold":
         press(target, float(sys.argv[3]))
     elif command == "tap":
         press(target, 0)
-    elif command == "look":
-        look(target)
     else:
         raise SystemExit("usage: " + __doc__)
