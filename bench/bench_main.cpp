@@ -7,6 +7,7 @@
 //                                          and strace; --null skips counting)
 #include <curses.h>
 #include <pty.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,8 +25,10 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
+#include "platform/input_clock.h"
 #include "platform/output.h"
 #include "platform/signals.h"
+#include "platform/term_input.h"
 #include "platform/term_modes.h"
 #include "sink.h"
 #include "support/scripted_player.h"
@@ -106,8 +109,9 @@ void skipOpening() {
 }
 
 struct Result {
-  double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond, picturesPerSecond;
-  double longestWaitUs, latencyMedianMs, latencyP99Ms;
+  double fps, medianUs, p99Us, worstUs, bytesPerGameSecond, writesPerSecond;
+  double longestWaitUs, latencyMedianMs, latencyP90Ms, latencyP99Ms;
+  double picturesPerSecond, bytesPerSecond;
   size_t effects, latencySamples;
   uint64_t blockedFrames;
   double beforeFps, stalledFps, quitMs;  // the stalled scene only
@@ -130,24 +134,42 @@ struct Link {
   double bytesPerSecond = 0;  // the reader's rate; 0 as fast as it can
   bool turns = false;         // turn the view now and then and time the picture
   bool stall = false;         // the reader stops from 1 s to 4 s, Q at 2 s
+  int64_t delayMicros = 0;    // a far terminal (see sink.h), this far each way
+  bool asks = false;          // the far terminal answered the probe's DA1
+  double quitAt = 0;          // Q then, timed to the prompt at the far end
 };
 
-// Q, as the game leaves: input modes off, then curses and the terminal's
-// modes (both bounded).
-void leaveAsOnQ(CountedTerminal& terminal) {
+// Q, as the game leaves: input modes off, then curses; with a far terminal
+// it waits for the answer behind the restore, as the game does.
+void leaveAsOnQ(CountedTerminal& terminal, TermInput* far) {
+  outputHandOver();
   termModesOff(terminal.slave, false);
   curs_set(1);
   endwin();
-  outputStop();
+  if (outputStop() && far) termAwaitAnswer(*far, 900);
+}
+
+// Q pressed at `q` (bench clock): the game ends, and the shell's prompt,
+// written then, queues behind whatever the link still holds.
+double promptMillis(CountedTerminal& terminal, TermInput* far, int64_t q) {
+  leaveAsOnQ(terminal, far);
+  int64_t exitAt = benchMicros();
+  usleep(5000);  // the reader takes the last bytes
+  int64_t sent = std::max<int64_t>(terminal.linkFreeAt, exitAt);
+  return static_cast<double>(sent + terminal.delayMicros - q) / 1000.0;
 }
 
 Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   CountedTerminal terminal;
+  terminal.delayMicros = link.delayMicros;
   if (!openCountedTerminal(terminal, scene.rows, scene.cols, link.bytesPerSecond, paced)) {
     std::fprintf(stderr, "serifall_bench: cannot open a terminal\n");
     std::exit(1);
   }
   outputCountSwitches = paced;
+  TermInput far;
+  termStart(far, terminal.slave, terminal.slave, false);
+  if (link.asks) outputAskAnswers();
   screenRows = scene.rows;
   screenCols = scene.cols;
   resetGame(20261206);
@@ -193,12 +215,18 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
       if (elapsed >= kQuitAt) {
         // Q pressed then is read by the first frame that starts after it.
         int64_t q = benchMicros();
-        leaveAsOnQ(terminal);
+        leaveAsOnQ(terminal, nullptr);
         quitMs = (benchMicros() - q) / 1000.0 + (elapsed - kQuitAt) * 1000.0;
         quit = true;
       }
     }
+    if (link.quitAt > 0 && elapsed >= link.quitAt) {
+      quitMs = promptMillis(terminal, link.asks ? &far : nullptr, benchMicros()) +
+               (elapsed - link.quitAt) * 1000.0;
+      quit = true;
+    }
     if (quit) break;
+    if (link.delayMicros > 0) termDrain(far, inputClockMicros());
     runFrame();
     auto t1 = Clock::now();
     turnNow = 0;
@@ -237,13 +265,15 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   r.p99Us = percentile(frameUs, 99);
   r.bytesPerGameSecond = (streamBytes(terminal) - streamAtStart) / gameSeconds;
   r.writesPerSecond = (writeCalls(terminal) - writesAtStart) / wall;
-  r.picturesPerSecond = (outputCounts.pictures - picturesAtStart) / wall;
   // Unpaced, the wait is inside refresh and not told apart from the frame.
   r.longestWaitUs = paced ? static_cast<double>(outputCounts.longestWaitMicros) : r.worstUs;
   r.latencySamples = latencyMs.size();
   r.blockedFrames = outputCounts.blockedFrames;
   r.latencyMedianMs = percentile(latencyMs, 50);
+  r.latencyP90Ms = percentile(latencyMs, 90);
   r.latencyP99Ms = percentile(latencyMs, 99);
+  r.picturesPerSecond = static_cast<double>(outputCounts.pictures - picturesAtStart) / wall;
+  r.bytesPerSecond = static_cast<double>(streamBytes(terminal) - streamAtStart) / wall;
   r.stalledFps = framesInStall / (kQuitAt - 1.0);
   r.beforeFps = static_cast<double>(framesBefore);
   r.quitMs = quitMs;
@@ -306,6 +336,32 @@ int runFrames(long frames, bool toNull) {
   }
   closeCountedTerminal(terminal);
   return 0;
+}
+
+// A player over SSH on a slow link: sshd and TCP take every picture at once
+// and hold megabytes, so no write ever waits. Pictures answered by the far
+// terminal beside today's pacing, which cannot see the link.
+void farLink() {
+  std::printf("\n%-30s %9s %9s %9s %8s %9s %9s %10s %9s\n", "far link 20 kB/s, 40 ms", "turn med", "turn p90",
+              "turn p99", "samples", "Q prompt", "bytes/s", "pictures/s", "frames/s");
+  const Scene scenes[] = {{"quiet", 25, 80, 10.0, aimAtFormation, false, false, false},
+                          {"W held", 25, 80, 10.0, aimAtFormation, true, false, false}};
+  for (const Scene& scene : scenes) {
+    for (int asks = 1; asks >= 0; --asks) {
+      Link link;
+      link.bytesPerSecond = 20000;
+      link.delayMicros = 40000;
+      link.turns = true;
+      link.asks = asks;
+      link.quitAt = scene.seconds - 1.0;
+      Result r = runScene(scene, true, link, nullptr);
+      std::string name = std::string(scene.name) + (asks ? ", answered" : ", today's pacing");
+      std::printf("%-30s %7.0fms %7.0fms %7.0fms %8zu %7.0fms %9.0f %10.1f %9.0f\n", name.c_str(),
+                  r.latencyMedianMs, r.latencyP90Ms, r.latencyP99Ms, r.latencySamples, r.quitMs,
+                  r.bytesPerSecond, r.picturesPerSecond, r.fps);
+      std::fflush(stdout);
+    }
+  }
 }
 
 }  // namespace
@@ -392,6 +448,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+  if (!only || std::strstr("far link", only)) farLink();
   // The input layer read for real, through each backend in turn.
   if (!only || std::strstr("input layer", only))
     benchInputBackends(

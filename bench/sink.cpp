@@ -7,9 +7,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include "game/display/colour_pairs.h"
@@ -67,6 +69,68 @@ void readLoop(CountedTerminal* t) {
   }
 }
 
+// Pieces small enough that a request's arrival is timed to within a few
+// milliseconds at 20 kB/s.
+constexpr size_t kPiece = 64;
+constexpr char kAnswer[] = "\x1b[?62;22c";
+
+struct Piece {
+  int64_t arrival;
+  std::string bytes;
+};
+
+// Finds DA1 requests (ESC [ c) across pieces.
+struct RequestScan {
+  int state = 0;
+  int count(const std::string& bytes) {
+    int found = 0;
+    for (char b : bytes) {
+      if (state == 2 && b == 'c') ++found, state = 0;
+      else if (b == '\x1b') state = 1;
+      else state = state == 1 && b == '[' ? 2 : 0;
+    }
+    return found;
+  }
+};
+
+void queueRead(CountedTerminal* t, std::deque<Piece>& queue, int64_t& linkFree, const char* bytes, size_t n) {
+  int64_t now = benchMicros();
+  for (size_t at = 0; at < n; at += kPiece) {
+    size_t size = std::min(kPiece, n - at);
+    linkFree = std::max(linkFree, now) + static_cast<int64_t>(size * 1e6 / t->bytesPerSecond);
+    queue.push_back({linkFree + t->delayMicros, std::string(bytes + at, size)});
+  }
+  t->bytes += n;
+  t->linkFreeAt = linkFree;
+}
+
+void farLoop(CountedTerminal* t) {
+  std::deque<Piece> queue;
+  std::deque<int64_t> answers;
+  RequestScan scan;
+  int64_t linkFree = 0;
+  char buffer[65536];
+  while (!t->done) {
+    pollfd p{t->master, POLLIN, 0};
+    if (poll(&p, 1, 1) > 0) {
+      ssize_t n = read(t->master, buffer, sizeof buffer);
+      if (n > 0) queueRead(t, queue, linkFree, buffer, static_cast<size_t>(n));
+    }
+    int64_t now = benchMicros();
+    for (; !queue.empty() && queue.front().arrival <= now; queue.pop_front()) {
+      for (int i = scan.count(queue.front().bytes); i > 0; i--) answers.push_back(now + t->delayMicros);
+      uint64_t total = t->arrived += queue.front().bytes.size();
+      uint64_t watch = t->watchFor;
+      if (watch && total >= watch) {
+        t->watchSeenMicros = now;
+        t->watchFor = 0;
+      }
+    }
+    for (; !answers.empty() && answers.front() <= now; answers.pop_front())
+      if (write(t->master, kAnswer, sizeof kAnswer - 1) < 0) break;
+  }
+}
+
 // The kernel's count of this process's writes: the unpaced terminal's
 // bytes and calls, since nothing else writes while a scene runs.
 uint64_t procIo(const char* field) {
@@ -99,7 +163,9 @@ bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPer
   t.done = false;
   t.stopFrom = t.stopUntil = 0;
   t.watchFor = 0;
-  t.reader = std::thread(readLoop, &t);
+  t.arrived = 0;
+  t.linkFreeAt = 0;
+  t.reader = t.delayMicros > 0 ? std::thread(farLoop, &t) : std::thread(readLoop, &t);
   outputCounts = OutputCounts();
   t.paced = paced;
   if (paced) {

@@ -25,13 +25,21 @@ struct CountedTerminal {
   // The reader notes when it has read up to `watchFor` bytes.
   std::atomic<uint64_t> watchFor{0};
   std::atomic<int64_t> watchSeenMicros{0};
+  // A far terminal behind buffers the game cannot see (sshd and TCP): the
+  // reader takes every byte at once into an unbounded queue, which crosses
+  // the link at bytesPerSecond and arrives delayMicros later; the terminal
+  // answers each DA1 request as it arrives, the answer travelling back
+  // delayMicros. 0: a near terminal as above.
+  int64_t delayMicros = 0;
+  std::atomic<uint64_t> arrived{0};    // bytes the far terminal has read
+  std::atomic<int64_t> linkFreeAt{0};  // when the link has sent all queued
   bool paced = true;
   FILE* direct = nullptr;  // unpaced: curses writes straight to the terminal
   SCREEN* screen = nullptr;
   uint64_t wchar0 = 0;
 };
 
-// Opens rows x cols and starts curses on it: paced through the output
+// Opens rows x cols (far when t.delayMicros is set) and starts curses on it: paced through the output
 // module, unpaced straight on the terminal with a plain refresh per frame.
 bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond, bool paced);
 // Bytes put into the terminal's stream since it was opened, and write calls

@@ -2,13 +2,13 @@
 #include "platform/console.h"
 
 #include <curses.h>
-#include <term.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
 
+#include "platform/input.h"
 #include "platform/output.h"
 #include "platform/term_raw.h"
 #include "platform/term_type.h"
@@ -18,24 +18,38 @@ namespace {
 // What consoleOpen read; the intro lines are kept within it.
 ConsoleSize openedSize{0, 0};
 
+// Everything that restores the terminal is queued first and goes out as
+// one: when the terminal has stopped reading, the pictures it has not read
+// make room for it. The shell's modes come back only once the terminal has
+// read the restore (or given no sign of reading): a Ctrl-C or Ctrl-Z typed
+// meanwhile would otherwise discard it.
+void handBack(bool closing) {
+  outputHandOver();
+  if (closing) inputClose();
+  else inputPause();
+  curs_set(1);
+  endwin();
+  if (outputStop()) inputAwaitAnswer();
+  termShellModes();
+}
+
 }  // namespace
 
-std::string consoleProblem() {
+std::string consolePrepare() {
   if (!isatty(STDIN_FILENO)) return "serifall: standard input is not a terminal";
   if (!isatty(STDOUT_FILENO)) return "serifall: standard output is not a terminal";
   return termSettle();
 }
 
-ConsoleSize consoleOpen() {
-  if (!outputStart(STDOUT_FILENO, std::getenv("TERM"))) initscr();
+std::string consoleOpen(ConsoleSize& size) {
+  if (!outputStart(STDOUT_FILENO, std::getenv("TERM"))) return outputError;
   openedSize = ConsoleSize{getmaxy(stdscr), getmaxx(stdscr)};
+  size = openedSize;
   curs_set(0);
   noecho();
-  raw();
-  termRawKeys(STDIN_FILENO);
   // The input layer reads the terminal itself; curses must not poll it.
   typeahead(-1);
-  return openedSize;
+  return "";
 }
 
 void consoleShowLines(std::initializer_list<const char*> texts) {
@@ -51,19 +65,14 @@ void consoleShowLines(std::initializer_list<const char*> texts) {
   outputShow(1000);
 }
 
-void consoleClose() {
-  curs_set(1);
-  endwin();
-  outputStop();
-}
+void consoleClose() { handBack(true); }
 
-void consoleSuspend() {
-  endwin();
-  outputStop();
-}
+void consoleSuspend() { handBack(false); }
 
 // Refreshing after endwin takes the terminal back and repaints it whole.
 void consoleResume() {
   outputResume();
+  curs_set(0);
   outputShow(1000);
+  inputResume();
 }

@@ -5,24 +5,29 @@
 #include <initializer_list>
 #include <string>
 
-// Empty when standard input and output are a usable terminal; otherwise the
-// one line to print before exiting with status 1.
-std::string consoleProblem();
+// Checks that standard input and output are a usable terminal and settles
+// TERM for it (a type this machine has no description of falls back to one
+// it has). Empty when all is well; otherwise the one line to print before
+// exiting with status 1.
+std::string consolePrepare();
 
 struct ConsoleSize {
   int32_t rows;
   int32_t cols;
 };
 
-// initscr and the rest of the set-up; returns the size it read, the only
-// time the size is read.
-ConsoleSize consoleOpen();
+// Takes the terminal over for curses and reads its size (the only time the
+// size is read). Empty when it did; otherwise the one line to print before
+// exiting with status 1.
+std::string consoleOpen(ConsoleSize& size);
 
 // Shows lines of text from the top left of an empty screen and refreshes.
 void consoleShowLines(std::initializer_list<const char*> texts);
 
+// Gives the terminal back as it was (input modes too) at the end.
 void consoleClose();
 
-// Around Ctrl-Z: the shell gets a normal terminal while the game is stopped.
+// Around Ctrl-Z: the shell gets a normal terminal while the game is stopped;
+// on resume the game's modes, a whole picture and the input come back.
 void consoleSuspend();
 void consoleResume();

@@ -3,12 +3,19 @@
 #include "platform/input_clock.h"
 #include "platform/input_select.h"
 #include "platform/input_x11.h"
+#include "platform/output.h"
 #include "platform/term_input.h"
 #include "platform/term_modes.h"
 
 namespace {
 
 enum class Backend { none, terminal, x11 };
+
+// Waiting for the terminal's answer at a handover: a round trip or two,
+// but never so long that a terminal that stopped answering holds the exit.
+constexpr int kAnswerSlackMillis = 100;
+constexpr int kShortestAwaitMillis = 200;
+constexpr int kLongestAwaitMillis = 900;
 
 Backend backend = Backend::none;
 bool lost = false;
@@ -79,6 +86,13 @@ void inputClose() {
   termDisable(term);
   if (backend == Backend::x11) x11Close();
   backend = Backend::none;
+}
+
+void inputAwaitAnswer() {
+  int millis = 2 * outputRoundTripMillis() + kAnswerSlackMillis;
+  if (millis < kShortestAwaitMillis) millis = kShortestAwaitMillis;
+  if (millis > kLongestAwaitMillis) millis = kLongestAwaitMillis;
+  termAwaitAnswer(term, millis);
 }
 
 const char* inputRestoreBytes(size_t* length) {

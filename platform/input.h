@@ -33,7 +33,7 @@ struct InputState {
   bool w = false;  // held at the moment of polling
   bool space = false;
   bool q = false;
-  int quit = 0;          // a quit key: SIGQUIT for Ctrl-\, else SIGINT (Ctrl-C)
+  int signalKey = 0;     // Ctrl-C or Ctrl-\ read as a key: the signal it stands for
   bool suspend = false;  // Ctrl-Z that arrived as a key event
   bool hangup = false;   // the terminal went away (end of file, EIO)
   int32_t dx = 0;        // pointer motion since the last poll, view cells
@@ -69,6 +69,13 @@ void inputPin();
 void inputPause();
 void inputResume();
 void inputClose();
+
+// At a handover, after the restore went out: reads up to the terminal's
+// answer to a DA1 request, so every key report it sent before is read (none
+// reaches the shell) and it has read the restore before the shell's modes
+// make Ctrl-C or Ctrl-Z able to discard output again. Bounded by a couple
+// of round trips (at most 0.9 s).
+void inputAwaitAnswer();
 
 // Bytes that turn off every mode the input layer enabled (empty while none
 // is on). Safe to read from a signal handler: the buffer is static and only

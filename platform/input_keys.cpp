@@ -9,6 +9,8 @@ enum Phase : uint8_t { idle, tapped, candidate, repeating };
 constexpr uint8_t kCtrlC = 0x03;
 constexpr uint8_t kCtrlBackslash = 0x1c;
 constexpr uint8_t kCtrlZ = 0x1a;
+constexpr int32_t kCtrlQ = 0x11;
+constexpr int32_t kCtrlW = 0x17;
 constexpr int32_t kCtrlBit = 4;
 constexpr int32_t kTypeRelease = 3;
 // Shortest autorepeat delay taken as real (kbdrate's minimum is 250 ms;
@@ -22,17 +24,13 @@ constexpr int64_t kShortestGap = 5000;
 
 int64_t clampTime(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-int keyForByte(uint8_t byte) {
-  if (byte == 'w' || byte == 'W') return keyW;
-  if (byte == ' ') return keySpace;
-  if (byte == 'q' || byte == 'Q') return keyQ;
-  return -1;
-}
-
-int keyForCode(int32_t code) {
-  if (code == 'w' || code == 'W') return keyW;
+// One rule for every terminal: Shift or Ctrl held with W, space or Q
+// leaves the key what it is (Ctrl-Q quits). Kitty reports the key with its
+// modifiers; other terminals send Ctrl with a letter as a control byte.
+int keyFor(int32_t code) {
+  if (code == 'w' || code == 'W' || code == kCtrlW) return keyW;
   if (code == ' ') return keySpace;
-  if (code == 'q' || code == 'Q') return keyQ;
+  if (code == 'q' || code == 'Q' || code == kCtrlQ) return keyQ;
   return -1;
 }
 
@@ -105,10 +103,10 @@ void releaseKey(HeldKey& key) {
 
 void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
   keys.anyKey = true;
-  if (byte == kCtrlC) keys.quit = SIGINT;
-  if (byte == kCtrlBackslash) keys.quit = SIGQUIT;
+  if (byte == kCtrlC) keys.signalKey = SIGINT;
+  if (byte == kCtrlBackslash) keys.signalKey = SIGQUIT;
   if (byte == kCtrlZ) keys.suspend = true;
-  int k = keyForByte(byte);
+  int k = keyFor(byte);
   if (k < 0) return;
   timedPress(keys.timing, keys.keys[k], now);
   keys.keys[k].latched = true;  // a release read with it must not undo it unseen
@@ -118,12 +116,12 @@ void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type) {
   int32_t bits = mods > 0 ? mods - 1 : 0;
   bool press = type != kTypeRelease;
   if (press && (bits & kCtrlBit) != 0) {
-    if (code == 'c') keys.quit = SIGINT;
-    if (code == '\\') keys.quit = SIGQUIT;
+    if (code == 'c') keys.signalKey = SIGINT;
+    if (code == '\\') keys.signalKey = SIGQUIT;
     if (code == 'z') keys.suspend = true;
   }
   if (press && type == 1 && !modifierCode(code)) keys.anyKey = true;
-  int k = keyForCode(code);
+  int k = keyFor(code);
   if (k < 0) return;
   HeldKey& key = keys.keys[k];
   if (press) {

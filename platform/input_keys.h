@@ -51,7 +51,7 @@ struct HeldKey {
 struct KeyTracker {
   HeldKey keys[keyCount];
   RepeatTiming timing;
-  int quit = 0;          // Ctrl-C (SIGINT) or Ctrl-\ (SIGQUIT) arrived as a key
+  int signalKey = 0;     // Ctrl-C (SIGINT) or Ctrl-\ (SIGQUIT) arrived as a key
   bool suspend = false;  // Ctrl-Z arrived as a key
   bool anyKey = false;   // some key was pressed (the intro waits for this)
 };

@@ -53,7 +53,7 @@ int32_t pointerLimitY(const PointerTracker& pointer) {
 
 void pointerReport(PointerTracker& pointer, const InputEvent& event, int64_t now) {
   if (event.a >= kLeaveCode) {
-    pointerForget(pointer);
+    pointerDropBaseline(pointer);
     return;
   }
   if (!pointerIsMotion(event)) return;
@@ -98,7 +98,7 @@ void pointerTake(PointerTracker& pointer, int32_t& dx, int32_t& dy) {
   dy = static_cast<int32_t>(clampMotion(y, pointerLimitY(pointer)));
 }
 
-void pointerForget(PointerTracker& pointer) {
+void pointerDropBaseline(PointerTracker& pointer) {
   if (pointer.haveBase) {
     pointer.owedDx = clampMotion(pointer.owedDx + (pointer.lastX - pointer.baseX), pointerLimitX(pointer));
     pointer.owedDy = clampMotion(pointer.owedDy + (pointer.lastY - pointer.baseY), pointerLimitY(pointer));
@@ -110,7 +110,7 @@ void pointerForget(PointerTracker& pointer) {
 }
 
 void pointerReset(PointerTracker& pointer) {
-  pointerForget(pointer);
+  pointerDropBaseline(pointer);
   pointer.owedDx = 0;
   pointer.owedDy = 0;
 }

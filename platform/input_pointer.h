@@ -64,7 +64,7 @@ void pointerTake(PointerTracker& pointer, int32_t& dx, int32_t& dy);
 
 // Clears the baseline (motion made so far still counts) and stops edge
 // turning.
-void pointerForget(PointerTracker& pointer);
+void pointerDropBaseline(PointerTracker& pointer);
 
 // Clears the baseline and drops motion not yet taken (pin, resume).
 void pointerReset(PointerTracker& pointer);

@@ -5,8 +5,11 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <term.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <csignal>
@@ -19,15 +22,20 @@
 #include "platform/input_clock.h"
 #include "platform/output_pace.h"
 #include "platform/signals.h"
+#include "platform/term_raw.h"
 
 bool outputSynchronized = false;
 bool outputCountSwitches = false;
 OutputCounts outputCounts;
+std::string outputError;
 
 namespace {
 
 constexpr char kSyncBegin[] = "\x1b[?2026h";
 constexpr char kSyncEnd[] = "\x1b[?2026l";
+constexpr char kAnswerRequest[] = "\x1b[c";
+// Cancels whatever sequence a picture cut short left the terminal in.
+constexpr char kCancel[] = "\x18";
 // At exit and on Ctrl-Z: long enough for any live terminal, short enough
 // that a stopped one cannot keep the game from ending.
 constexpr int kStopMillis = 300;
@@ -35,27 +43,31 @@ constexpr int kStopMillis = 300;
 bool started = false;
 int ttyFd = -1;    // the terminal: modes and size
 int writeFd = -1;  // the terminal again, opened non-blocking for writes
-bool ownWriteFd = false;
 int pipeRead = -1;
 FILE* cursesOut = nullptr;
 SCREEN* cursesScreen = nullptr;
-termios shellModes;
-bool haveShellModes = false;
 OutputPace pace;
 volatile sig_atomic_t resized = 1;
 std::vector<char> pending;  // picture bytes the terminal has not taken yet
 size_t pendingAt = 0;
+// From here on `pending` holds what gives the terminal back; negative while
+// no handover runs.
+long handOverFrom = -1;
 
-// Takes everything curses has written so far.
-void collect() {
+void append(const char* bytes, size_t length) { pending.insert(pending.end(), bytes, bytes + length); }
+
+// Takes everything curses has written so far; returns how many bytes.
+long collect() {
   char chunk[65536];
+  long total = 0;
   for (;;) {
     ssize_t n = read(pipeRead, chunk, sizeof chunk);
     if (n > 0) {
-      pending.insert(pending.end(), chunk, chunk + n);
+      append(chunk, static_cast<size_t>(n));
       outputCounts.made += static_cast<uint64_t>(n);
+      total += n;
     }
-    if (n < static_cast<ssize_t>(sizeof chunk) && !(n < 0 && errno == EINTR)) return;
+    if (n < static_cast<ssize_t>(sizeof chunk) && !(n < 0 && errno == EINTR)) return total;
   }
 }
 
@@ -133,17 +145,20 @@ void makePicture() {
   if (outputSynchronized) pending.insert(pending.end(), kSyncBegin, kSyncBegin + sizeof kSyncBegin - 1);
   size_t start = pending.size();
   doupdate();
-  collect();
+  long collected = collect();
   if (pending.size() == start) {
     pending.resize(before);  // nothing differed: nothing to bracket
     return;
   }
-  if (outputSynchronized) {
-    pending.insert(pending.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
-    outputCounts.made += 2 * (sizeof kSyncEnd - 1);
-  }
+  if (outputSynchronized) append(kSyncEnd, sizeof kSyncEnd - 1);
+  int64_t now = inputClockMicros();
+  bool ask = paceAsks(pace, now);
+  if (ask) append(kAnswerRequest, sizeof kAnswerRequest - 1);
+  uint64_t bytes = pending.size() - before;
+  if (ask) paceAsked(pace, now, bytes);
+  outputCounts.made += bytes - static_cast<uint64_t>(collected);
   ++outputCounts.pictures;
-  paceSent(pace, inputClockMicros(), pending.size() - before);
+  paceSent(pace, now, bytes);
 }
 
 // A thread that had to sleep in a call made a voluntary switch: the proof
@@ -154,42 +169,68 @@ long voluntarySwitches() {
   return usage.ru_nvcsw;
 }
 
-void setPlayModes() {
-  if (!haveShellModes) return;
-  // Raw keys, as the input layer wants them (no signal characters, no flow
-  // control, 8-bit clean), no echo, and no newline translation either way
-  // (curses' cursor motion relies on that).
-  termios modes = shellModes;
-  modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL | ISIG | IEXTEN));
-  modes.c_iflag &= static_cast<tcflag_t>(~(IXON | IXOFF | ISTRIP | INLCR | IGNCR | ICRNL | BRKINT | PARMRK));
-  modes.c_cflag = (modes.c_cflag & static_cast<tcflag_t>(~(CSIZE | PARENB))) | CS8;
-  modes.c_oflag &= static_cast<tcflag_t>(~ONLCR);
-  modes.c_cc[VMIN] = 1;
-  modes.c_cc[VTIME] = 0;
-  // TCSANOW: draining first would wait on a terminal that stopped reading.
-  tcsetattr(ttyFd, TCSANOW, &modes);
-}
-
 void onResize(int) { resized = 1; }
 
 // curses' own handler would read the size from the pipe it writes into.
 void catchResize() { setSignalHandler(SIGWINCH, onResize, SA_RESTART); }
 
+// Writes go through a descriptor of their own, opened non-blocking: the
+// one curses was given is shared with the shell, which must never find it
+// non-blocking. Without one the game cannot keep a stalled terminal from
+// holding it, and refuses to start.
 int openWriteFd(int fd) {
   const char* name = ttyname(fd);
   int own = name ? open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
-  ownWriteFd = own >= 0;
-  return own >= 0 ? own : fd;
+  if (own >= 0) return own;
+  // No name (a terminal from another mount namespace): the same terminal
+  // through /proc is a new open file all the same.
+  std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  return open(proc.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool fail(const char* what) {
+  outputError = std::string("serifall: ") + what;
+  if (errno != 0) outputError += std::string(" (") + std::strerror(errno) + ")";
+  return false;
+}
+
+// curses reports no reason; the one a player can act on is a descriptor
+// limit (its terminfo file cannot be opened).
+int cursesFailure() {
+  int spare = dup(STDERR_FILENO);
+  if (spare < 0) return errno;
+  close(spare);
+  return 0;
+}
+
+// What goes out at a handover when the terminal stopped reading: the
+// pictures waiting in the terminal's queue are thrown away, so the restore
+// fits and is the first thing the terminal reads when it reads again.
+void keepOnlyHandOver() {
+  tcflush(writeFd, TCOFLUSH);
+  std::vector<char> restore(kCancel, kCancel + sizeof kCancel - 1);
+  if (outputSynchronized) restore.insert(restore.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
+  size_t from = std::min(static_cast<size_t>(handOverFrom), pending.size());
+  restore.insert(restore.end(), pending.begin() + static_cast<long>(from), pending.end());
+  pending.swap(restore);
+  pendingAt = 0;
 }
 
 }  // namespace
 
 bool outputStart(int fd, const char* termType) {
+  outputError.clear();
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  if (pipe2(fds, O_CLOEXEC) != 0) return fail("cannot open a pipe for the picture");
   // A whole repaint of a large window must fit between two drains.
   fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
   fcntl(fds[0], F_SETFL, O_NONBLOCK);
+  int own = openWriteFd(fd);
+  if (own < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return fail("cannot open the terminal for writing");
+  }
   winsize ws{};
   if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0) {
     setenv("LINES", std::to_string(ws.ws_row).c_str(), 1);
@@ -198,20 +239,28 @@ bool outputStart(int fd, const char* termType) {
   cursesOut = fdopen(fds[1], "w");
   SCREEN* screen = cursesOut ? newterm(termType, cursesOut, stdin) : nullptr;
   if (!screen) {
+    int error = cursesFailure();
     if (cursesOut) std::fclose(cursesOut);
     else close(fds[1]);
     close(fds[0]);
-    return false;
+    close(own);
+    errno = error;
+    return fail("curses cannot start on this terminal");
   }
   set_term(screen);
+  // Some terminals (mosh's among them) do not repeat characters, though
+  // their terminfo entry says so; the few bytes it saves are not worth a
+  // broken picture.
+  repeat_char = nullptr;
   cursesScreen = screen;
   ttyFd = fd;
-  writeFd = openWriteFd(fd);
+  writeFd = own;
   pipeRead = fds[0];
-  haveShellModes = tcgetattr(ttyFd, &shellModes) == 0;
-  setPlayModes();
+  termSaveModes(ttyFd);
+  termPlayModes();
   pace = OutputPace();
   dropPending();
+  handOverFrom = -1;
   catchResize();
   started = true;
   return true;
@@ -228,6 +277,7 @@ void outputFrame() {
   if (!changed && !hasPending()) return;  // the common quiet frame: no clock, no call
   int64_t now = inputClockMicros();
   long switches = outputCountSwitches ? voluntarySwitches() : 0;
+  paceExpire(pace, now);
   PaceStep step = paceStep(pace, now, changed, hasPending(), writableNow);
   int64_t waited = inputClockMicros() - now;
   if (step != PaceStep::nothing) {
@@ -252,17 +302,42 @@ void outputShow(int millis) {
   pushWithin(millis);
 }
 
-void outputStop() {
+void outputAskAnswers() { pace.asking = true; }
+
+bool outputAnswered(int64_t now) { return started && paceAnswered(pace, now); }
+
+int outputRoundTripMillis() { return static_cast<int>(pace.roundTrip / 1000); }
+
+void outputHandOver() {
   if (!started) return;
+  std::fflush(cursesOut);
+  collect();
+  handOverFrom = static_cast<long>(pending.size());
+}
+
+bool outputStop() {
+  if (!started) return true;
+  std::fflush(cursesOut);
   collect();
   pushWithin(kStopMillis);
+  bool tookAll = !hasPending();
+  if (!tookAll && handOverFrom >= 0) {
+    keepOnlyHandOver();
+    pushWithin(kStopMillis);
+  }
   // What did not go out cannot follow later: curses repaints on resume.
   dropPending();
-  if (haveShellModes) tcsetattr(ttyFd, TCSANOW, &shellModes);
+  handOverFrom = -1;
+  return tookAll;
 }
 
 void outputResume() {
-  if (started) setPlayModes();
+  if (!started) return;
+  termPlayModes();
+  // Requests lost in a stall are never answered; answers still on their
+  // way are taken for them.
+  pace.owed += pace.unanswered;
+  pace.unanswered = 0;
 }
 
 void outputRelease() {
@@ -272,22 +347,27 @@ void outputRelease() {
   delscreen(cursesScreen);
   close(pipeRead);
   std::fclose(cursesOut);
-  if (ownWriteFd) close(writeFd);
+  close(writeFd);
   pipeRead = writeFd = ttyFd = -1;
   cursesOut = nullptr;
   cursesScreen = nullptr;
+  termForgetModes();
   signal(SIGWINCH, SIG_DFL);
 }
 
 void outputWriteWithin(int fd, const char* bytes, size_t length, int millis) {
-  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
   // What curses wrote so far goes first: the kitty flags pushed before the
   // switch to the alternate screen would land on the main screen's stack.
+  // During a handover the bytes only queue: the stop sends them all, and
+  // keeps them when the terminal stalls.
   if (started) {
     std::fflush(cursesOut);
     collect();
-    pushWithin(millis);
+    append(bytes, length);
+    if (handOverFrom < 0) pushWithin(millis);
+    return;
   }
+  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
   // The descriptor is shared with the shell and standard input, so it is
   // non-blocking only for the length of these writes.
   int flags = fcntl(fd, F_GETFL);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Set by the start-up probe when the terminal knows synchronized output
 // (mode 2026): each picture is then sent between its begin and end marks,
@@ -26,9 +27,13 @@ struct OutputCounts {
 };
 extern OutputCounts outputCounts;
 
+// Why outputStart failed: one line for the player.
+extern std::string outputError;
+
 // Starts curses (newterm) for the terminal on ttyFd, with standard input as
-// its input, and sets the terminal's modes that curses would set. False when
-// curses could not start on it.
+// its input, saves the shell's modes and sets the game's. False, with
+// outputError, when it cannot start or could not keep a stalled terminal
+// from holding the game (no descriptor left to write without waiting).
 bool outputStart(int ttyFd, const char* termType);
 
 // Every frame: the picture goes to curses; it reaches the terminal when due.
@@ -37,9 +42,27 @@ void outputFrame();
 // Sends the picture now, waiting at most `millis` for the terminal.
 void outputShow(int millis);
 
-// After endwin: what curses wrote goes out within a bounded wait and the
-// terminal's modes are put back. outputResume sets them again for play.
-void outputStop();
+// The terminal answered the start-up probe's DA1 (perhaps late): from now
+// on each picture is followed by a DA1 request, and the next picture waits
+// for the answers (see output_pace.h).
+void outputAskAnswers();
+
+// A DA1 answer arrived at `now`; false when no picture was waiting for one.
+bool outputAnswered(int64_t now);
+
+// The round trip of the latest answer, 0 before any.
+int outputRoundTripMillis();
+
+// Handing the terminal back (exit, Ctrl-Z): everything written from here on
+// restores it, and only queues until outputStop.
+void outputHandOver();
+
+// After endwin: what waits goes out within a bounded wait. When the terminal
+// has stopped reading, the pictures it has not read are thrown away so the
+// restore is the first thing it reads when it reads again. The modes are
+// the caller's (term_raw); outputResume sets the game's again. False when
+// the terminal did not take everything in time (it stopped reading).
+bool outputStop();
 void outputResume();
 
 // Closes what outputStart opened, after endwin and outputStop (the

@@ -3,13 +3,13 @@
 // input.h before term.h: terminfo's capability macros (hangup, lines, ...)
 // would otherwise rewrite names in it.
 #include "platform/input.h"
+#include "platform/term_raw.h"
 
 #include <curses.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <term.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,8 +27,6 @@ constexpr int kWriteWaitMillis = 100;
 // Enough for the handler itself even when the main stack has overflowed.
 constexpr size_t kAltStackSize = 64 * 1024;
 
-termios savedModes;
-bool haveSavedModes = false;
 char crashRestore[256];
 size_t crashRestoreLength = 0;
 alignas(16) char altStack[kAltStackSize];
@@ -82,9 +80,7 @@ void onFatal(int sig) {
   const char* modesOff = inputRestoreBytes(&length);
   writeAll(modesOff, length);
   writeAll(crashRestore, crashRestoreLength);
-  // TCSANOW: the other modes wait for output to drain, which a terminal
-  // that stopped reading never does.
-  if (haveSavedModes) tcsetattr(STDIN_FILENO, TCSANOW, &savedModes);
+  termShellModes();
   errno = savedErrno;
   raise(sig);  // the handler was reset on entry, so this is the default action
 }
@@ -118,7 +114,6 @@ void setSignalHandler(int sig, void (*handler)(int), int flags) {
 }
 
 void installSignalHandlers() {
-  haveSavedModes = tcgetattr(STDIN_FILENO, &savedModes) == 0;
   installAltStack();
   // No SA_RESTART: a blocking wait must return so the flags are seen.
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) setSignalHandler(sig, onQuit, 0);

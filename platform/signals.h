@@ -15,8 +15,8 @@
 extern volatile sig_atomic_t quitSignal;     // number of the quit signal, 0 if none
 extern volatile sig_atomic_t suspendSignal;  // Ctrl-Z arrived
 
-// Installs every handler and saves the terminal modes. Call before curses
-// takes the terminal over, so curses does not install handlers of its own.
+// Installs every handler. Call before curses takes the terminal over, so
+// curses does not install handlers of its own.
 void installSignalHandlers();
 
 // Precomputes what a crash must write to give the terminal back (leave the

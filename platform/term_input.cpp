@@ -24,8 +24,6 @@ constexpr int32_t kPixelMode = 1016;
 // keeps Ctrl-C a key).
 constexpr int32_t kKittyFlagsNeeded = 2 | 8;
 constexpr int32_t kSyncMode = 2026;
-// How long closing waits for the terminal's last key reports.
-constexpr int64_t kCloseDrainMicros = 200000;
 
 void readWindowSize(TermInput& term) {
   term.sizeRead = true;
@@ -35,20 +33,55 @@ void readWindowSize(TermInput& term) {
   term.pointer.window = WindowSize{ws.ws_col, ws.ws_row, ws.ws_xpixel, ws.ws_ypixel};
 }
 
-void probeReply(TermInput& term, const InputEvent& event) {
+// Probe answers that come after the probe's deadline: the terminal gets
+// the modes it would have had, as soon as it tells what it can do.
+void lateReply(TermInput& term, const InputEvent& event) {
+  if (event.kind == InputEventKind::kittyFlags && !term.kitty) {
+    term.kitty = true;
+    if (term.modesOn) {
+      termKittyPush(term.outFd);
+      term.pushed = true;
+    }
+  } else if (event.kind == InputEventKind::modeReport && event.a == kPixelMode && !term.pixels) {
+    term.pixels = event.b >= 1 && event.b <= 3;
+    if (term.pixels && term.modesOn && term.mouse) termPixelsOn(term.outFd);
+    term.pointer.pixels = term.pixels;
+    pointerReset(term.pointer);  // the units changed
+  } else if (event.kind == InputEventKind::modeReport && event.a == kSyncMode) {
+    outputSynchronized = event.b >= 1 && event.b <= 3;
+  }
+}
+
+// DA1 answers come in the order of the requests: the probe's, then the
+// pictures', then the one a handover waits for.
+void answerReply(TermInput& term, int64_t now) {
+  if (term.probing) {
+    term.probeDone = true;
+    outputAskAnswers();
+  } else if (term.late) {
+    term.late = false;
+    outputAskAnswers();
+  } else if (!outputAnswered(now) && term.awaiting) {
+    term.answered = true;
+  }
+}
+
+void probeReply(TermInput& term, const InputEvent& event, int64_t now) {
+  if (event.kind == InputEventKind::deviceAttributes) return answerReply(term, now);
   if (event.kind == InputEventKind::kittyFlags && term.pushed && !term.probing) {
     bool was = term.kittyKeys;
     term.kittyKeys = (event.a & kKittyFlagsNeeded) == kKittyFlagsNeeded;
     // Releases are no longer read: a key held now would stay down for good.
     if (was && !term.kittyKeys) keysRelease(term.keys);
+    return;
   }
-  if (!term.probing) return;  // a late reply is consumed and ignored
+  if (term.late) return lateReply(term, event);
+  if (!term.probing) return;  // not asked for: consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode)
     term.pixels = event.b >= 1 && event.b <= 3;
   if (event.kind == InputEventKind::modeReport && event.a == kSyncMode)
     outputSynchronized = event.b >= 1 && event.b <= 3;
-  if (event.kind == InputEventKind::deviceAttributes) term.probeDone = true;
 }
 
 void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
@@ -64,10 +97,10 @@ void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
       break;
     case InputEventKind::focusOut:
       keysRelease(term.keys);
-      pointerForget(term.pointer);
+      pointerDropBaseline(term.pointer);
       break;
-    case InputEventKind::focusIn: pointerForget(term.pointer); break;
-    default: probeReply(term, event); break;
+    case InputEventKind::focusIn: pointerDropBaseline(term.pointer); break;
+    default: probeReply(term, event, now); break;
   }
 }
 
@@ -166,10 +199,10 @@ void termEvaluate(TermInput& term, int64_t now, InputState& state) {
   state.space = keyDown(term.keys, keySpace, now);
   state.q = keyDown(term.keys, keyQ, now);
   keysPolled(term.keys);
-  state.quit = term.keys.quit;
+  state.signalKey = term.keys.signalKey;
   state.suspend = term.keys.suspend;
   state.hangup = term.hangup;
-  term.keys.quit = 0;
+  term.keys.signalKey = 0;
   term.keys.suspend = false;
   term.keys.anyKey = false;  // the intro waits for keys typed after the probe, not during play
   pointerTake(term.pointer, state.dx, state.dy);
@@ -197,6 +230,7 @@ bool termProbeOver(const TermInput& term, int64_t now) {
 
 void termProbeEnd(TermInput& term) {
   term.probing = false;
+  term.late = !term.probeDone && !term.hangup;
   term.pointer.pixels = term.pixels;
 }
 
@@ -217,30 +251,28 @@ void termEnable(TermInput& term) {
   term.kittyKeys = false;  // until the terminal confirms the push
 }
 
-// Key reports the terminal encoded before it took the pop are still on
-// their way, and would reach the shell as escape codes. Its reply to DA1
-// comes after them, so reading up to that reply leaves none behind.
-void drainToReply(TermInput& term) {
-  term.probing = true;
-  term.probeDone = false;
+void termDisable(TermInput& term) {
+  if (!term.modesOn) return;
+  termModesOff(term.outFd, term.pushed);
+  term.modesOn = false;
+  term.pushed = false;
+  term.kittyKeys = false;
+}
+
+void termAwaitAnswer(TermInput& term, int millis) {
+  // A terminal that never answered the probe would only make it wait.
+  if (term.inFd < 0 || term.hangup || term.late) return;
+  term.awaiting = true;
+  term.answered = false;
   termWrite(term.outFd, "\x1b[c", 3);
-  int64_t deadline = inputClockMicros() + kCloseDrainMicros;
-  while (!term.probeDone && !term.hangup) {
+  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
+  while (!term.answered && !term.hangup) {
     int64_t left = deadline - inputClockMicros();
     pollfd fd{term.inFd, POLLIN, 0};
     if (left <= 0 || poll(&fd, 1, static_cast<int>((left + 999) / 1000)) <= 0) break;
     termDrain(term, inputClockMicros());
   }
-  term.probing = false;
-}
-
-void termDisable(TermInput& term) {
-  if (!term.modesOn) return;
-  termModesOff(term.outFd, term.pushed);
-  if (term.pushed && term.inFd >= 0) drainToReply(term);
-  term.modesOn = false;
-  term.pushed = false;
-  term.kittyKeys = false;
+  term.awaiting = false;
 }
 
 bool termWaitKey(TermInput& term) {

@@ -25,6 +25,11 @@ struct TermInput {
   bool mouse = true;  // pointer reports wanted (not while X11 reads the pointer)
   bool probing = false;
   bool probeDone = false;  // the DA1 reply came
+  // The probe ended without its DA1 answer: the answers may still come (a
+  // terminal starting on a busy machine), and are taken up when they do.
+  bool late = false;
+  bool awaiting = false;  // reading up to the answer to a request of its own
+  bool answered = false;
   int64_t probeDeadline = 0;
   bool kitty = false;   // the terminal answered the kitty flags query
   bool pixels = false;  // the terminal can report the pointer in pixels
@@ -62,6 +67,11 @@ void termProbe(TermInput& term);
 
 void termEnable(TermInput& term);
 void termDisable(TermInput& term);
+
+// Asks the terminal for DA1 and reads up to its answer, for at most
+// `millis`: then every key report it sent before has been read (none is left
+// for the shell), and it has read all that was written before the request.
+void termAwaitAnswer(TermInput& term, int millis);
 
 // Blocks until a key arrives; false on hangup, when a quit or suspend flag
 // is set, or when a signal (other than SIGWINCH or SIGCONT, which wait)

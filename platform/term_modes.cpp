@@ -45,3 +45,10 @@ void termModesOff(int fd, bool pop) {
   termWrite(fd, termRestoreBuffer, pop ? kRestoreLength : kModesOffLength);
   termRestoreLength = 0;
 }
+
+void termKittyPush(int fd) {
+  termRestoreLength = static_cast<sig_atomic_t>(kRestoreLength);
+  writeText(fd, kKittyPush);
+}
+
+void termPixelsOn(int fd) { writeText(fd, kPixelsOn); }

@@ -26,3 +26,8 @@ void termModesOn(int fd, bool pixels, bool pushKitty);
 
 // Turns all of the above off; pops the kitty flags only when `pop`.
 void termModesOff(int fd, bool pop);
+
+// For a terminal whose probe answers came after the game had begun: the
+// kitty flags pushed (and queried), or the pointer switched to pixels.
+void termKittyPush(int fd);
+void termPixelsOn(int fd);

@@ -1,27 +1,42 @@
 #include "platform/term_raw.h"
 
-#include <curses.h>
 #include <termios.h>
 
 namespace {
 
 constexpr tcflag_t kInputOff = IXON | IXOFF | ISTRIP | INLCR | IGNCR | ICRNL | BRKINT | PARMRK;
-constexpr tcflag_t kLocalOff = ISIG | ICANON | IEXTEN | ECHO;
+constexpr tcflag_t kLocalOff = ISIG | ICANON | IEXTEN | ECHO | ECHONL;
+
+// Written only outside signal handlers, before the handler could read them.
+termios shellModes;
+volatile int savedFd = -1;
 
 }  // namespace
 
-bool termRawKeys(int fd) {
-  termios modes{};
-  if (tcgetattr(fd, &modes) != 0) return false;
+bool termSaveModes(int fd) {
+  if (savedFd == fd) return true;
+  if (tcgetattr(fd, &shellModes) != 0) return false;
+  savedFd = fd;
+  return true;
+}
+
+bool termPlayModes() {
+  if (savedFd < 0) return false;
+  termios modes = shellModes;
   modes.c_iflag &= ~kInputOff;
   modes.c_lflag &= ~kLocalOff;
   modes.c_cflag = (modes.c_cflag & ~(CSIZE | PARENB)) | CS8;
+  modes.c_oflag &= ~static_cast<tcflag_t>(ONLCR);
   modes.c_cc[VMIN] = 1;
   modes.c_cc[VTIME] = 0;
-  if (tcsetattr(fd, TCSANOW, &modes) != 0) return false;
-  def_prog_mode();
-  return termIsRaw(fd);
+  return tcsetattr(savedFd, TCSANOW, &modes) == 0 && termIsRaw(savedFd);
 }
+
+void termShellModes() {
+  if (savedFd >= 0) tcsetattr(savedFd, TCSANOW, &shellModes);
+}
+
+void termForgetModes() { savedFd = -1; }
 
 bool termIsRaw(int fd) {
   termios modes{};

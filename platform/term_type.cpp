@@ -78,11 +78,13 @@ std::vector<std::string> termCandidates(const char* term) {
 }
 
 std::string termChoose(const char* term, int (*usable)(const char* name), std::string* chosen) {
-  std::vector<std::string> names = termCandidates(term);
-  if (names.empty()) return "serifall: TERM is not set; set it to your terminal's type";
+  if (term == nullptr || *term == '\0') return "serifall: TERM is not set; set it to your terminal's type";
   std::string shown = "'" + termEscaped(term) + "'";
+  const std::string noCursor = "serifall: terminal type " + shown + " cannot position the cursor";
+  std::vector<std::string> names = termCandidates(term);
+  if (names.empty()) return noCursor;  // dumb, refused by its name alone
   int own = usable(names[0].c_str());
-  if (own < 0) return "serifall: terminal type " + shown + " cannot position the cursor";
+  if (own < 0) return noCursor;
   for (const std::string& name : names) {
     if (&name != &names[0] && usable(name.c_str()) <= 0) continue;
     if (&name == &names[0] && own == 0) continue;

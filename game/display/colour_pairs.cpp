@@ -13,10 +13,10 @@ const ColourPair colourPairs[colourPairCount] = {
     {6, C::LightGrey, C::Black},         // explosion colour 1
     {7, C::Yellow, C::Black},            // explosion colour 2
     {8, C::BrightRed, C::Red},           // explosion colour 3; health bar
-    {9, C::BrightBlue, C::Blue},         // fireworks 1; power-up marker; enemies bar
+    {9, C::BrightBlue, C::Blue},         // explosion colour 4; fireworks 1; power-up marker; enemies bar
     {10, C::BrightMagenta, C::Magenta},  // fireworks 2; enemy shots
     {11, C::BrightGreen, C::Green},      // fireworks 3; player shots
-    {12, C::BrightBlue, C::Black},       // power-up dot
+    {12, C::BrightBlue, C::Black},       // fireworks 4; power-up dot
 };
 
 chtype pairAttributes[colourPairCount + 1] = {

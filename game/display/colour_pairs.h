@@ -29,21 +29,23 @@ struct ColourPair {
   ConsoleColour background;
 };
 
-// The pairs by what the game draws with them. Explosions use the three
-// pairs from pairExplosion + 1, fireworks those from pairFireworks + 1.
+// The pairs by what the game draws with them.
 constexpr int pairText = 1;        // texts, frame, crosshair
 constexpr int pairCloud = 2;       // cloud of a single-colour burst
 constexpr int pairCloudMulti = 3;  // cloud of a multi-colour burst
 constexpr int pairFormationDot = 3;
 constexpr int pairStars = 5;  // stars and the formation
-constexpr int pairExplosion = 5;
 constexpr int pairHealthBar = 8;
-constexpr int pairFireworks = 8;
 constexpr int pairPowerUpMarker = 9;
 constexpr int pairEnemiesBar = 9;
 constexpr int pairEnemyShots = 10;
 constexpr int pairPlayerShots = 11;
 constexpr int pairPowerUpDot = 12;
+
+// Not pairs but offsets: a burst of colour 1..4 draws in pair offset +
+// colour, so explosions use pairs 6..9 and fireworks pairs 9..12.
+constexpr int explosionPairOffset = 5;
+constexpr int fireworksPairOffset = 8;
 
 constexpr int colourPairCount = 12;
 extern const ColourPair colourPairs[colourPairCount];

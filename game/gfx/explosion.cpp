@@ -15,13 +15,13 @@ constexpr float straightDown = 4.712389f;
 }  // namespace
 
 gfxBurst::gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex, float cellsPerSecond,
-                   int32_t firstPair)
+                   int32_t colourPairOffset)
     : gfxTask(layerBurst),
       centre(centrePoint),
       glyph(glyphChar),
       colour(colourIndex),
       speed(cellsPerSecond),
-      pairOffset(firstPair) {
+      pairOffset(colourPairOffset) {
   offsets.reserve(particleCount);
   angles.reserve(particleCount);
   for (int i = 0; i < particleCount; ++i) {
@@ -71,8 +71,8 @@ void gfxBurst::update(float dt) {
 
 gfxTaskExplosion::gfxTaskExplosion(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
                                    float cellsPerSecond)
-    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, pairExplosion) {}
+    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, explosionPairOffset) {}
 
 gfxTaskFireworks::gfxTaskFireworks(Vec2 centrePoint, char glyphChar, int32_t colourIndex,
                                    float cellsPerSecond)
-    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, pairFireworks) {}
+    : gfxBurst(centrePoint, glyphChar, colourIndex, cellsPerSecond, fireworksPairOffset) {}

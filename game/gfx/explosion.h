@@ -22,7 +22,8 @@ public:
   float speed;     // cells per second of effect time
 
 protected:
-  gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex, float cellsPerSecond, int32_t firstPair);
+  gfxBurst(Vec2 centrePoint, char glyphChar, int32_t colourIndex, float cellsPerSecond,
+           int32_t colourPairOffset);
 
 private:
   int32_t pairOffset;  // colour pair = colour + pairOffset

@@ -58,7 +58,7 @@ void resetGame(uint64_t seed) {
 
 void startGame() {
   setUpLevel(true);
-  makeExplosion(3, 'z', true, true, Vec2i{15, 15});
+  openingBurst();
   makeExplosion(1, 'a', false, true, Vec2i{55, 15});
   framePin();
   frameTimer.Initialize();

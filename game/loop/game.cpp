@@ -21,11 +21,9 @@ constexpr int kLostTerminalStatus = 3;
 // Hands the terminal back as it was, stops, and takes it again on resume.
 // Time spent stopped is not game time.
 void suspendGame() {
-  inputPause();
   consoleSuspend();
   stopProcess();
   consoleResume();
-  inputResume();
   frameTimer.Resync();
 }
 
@@ -50,16 +48,21 @@ void playUntilQuit() {
   }
 }
 
+// Start-up problems end the program with one line and status 1, before the
+// terminal was changed at all.
+bool failed(const std::string& problem) {
+  if (problem.empty()) return false;
+  std::fprintf(stderr, "%s\n", problem.c_str());
+  return true;
+}
+
 }  // namespace
 
 int runGame() {
-  std::string problem = consoleProblem();
-  if (!problem.empty()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 1;
-  }
+  if (failed(consolePrepare())) return 1;
   installSignalHandlers();
-  const ConsoleSize size = consoleOpen();
+  ConsoleSize size{0, 0};
+  if (failed(consoleOpen(size))) return 1;
   screenRows = size.rows;
   screenCols = size.cols;
   setUpColours();
@@ -67,9 +70,8 @@ int runGame() {
   inputOpen(0, 1);
   if (!quitSignal && waitForKey()) playUntilQuit();
   bool lost = inputLost();
-  inputClose();
   consoleClose();
   if (quitSignal) dieOfSignal(quitSignal);
-  if (frameInput.quit) dieOfSignal(frameInput.quit);
+  if (frameInput.signalKey) dieOfSignal(frameInput.signalKey);
   return lost ? kLostTerminalStatus : 0;
 }

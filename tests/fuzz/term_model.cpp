@@ -154,9 +154,9 @@ void checkKeys(TermModel& m, const InputState& state, int64_t now) {
     key.pressSincePoll = false;
     key.tapDue = false;
   }
-  if (m.quitDue && !state.quit) fail("quit", "Ctrl-C or Ctrl-\\ lost", now);
+  if (m.quitDue && !state.signalKey) fail("quit", "Ctrl-C or Ctrl-\\ lost", now);
   if (m.suspendDue && !state.suspend) fail("quit", "Ctrl-Z lost", now);
-  if ((state.quit || state.suspend) && !m.mayQuit) fail("quit", "a request from nowhere", now);
+  if ((state.signalKey || state.suspend) && !m.mayQuit) fail("quit", "a request from nowhere", now);
   m.quitDue = m.suspendDue = m.mayQuit = false;
 }
 
@@ -266,6 +266,21 @@ void modelProbeCheck(const TermModel& m, bool over, int64_t now) {
   if (must && !over) fail("probe-end", "still probing after DA1 or the deadline", now, p.deadline);
   if (over && !must && !p.mayAnswer)
     fail("probe-end", "over with no DA1 before the deadline", now, p.deadline);
+}
+
+void modelLate(TermModel& m, bool pushWritten, bool pixelsWritten) {
+  if (m.probe.answered) fail("probe-late", "answers taken up after the probe had its DA1");
+  if (pushWritten) {
+    if (m.pushed) fail("probe-late", "kitty flags pushed twice");
+    m.pushed = true;
+    m.kittyOn = false;
+    m.kittyMaybe = true;  // the confirmation may already be on its way
+  }
+  if (pixelsWritten) {
+    if (!m.mouse) fail("probe-late", "pixel reports asked for without the mouse");
+    m.pixelMode = true;
+    pointerUnclear(m.pointer);
+  }
 }
 
 void modelEnabled(TermModel& m, bool probed, bool pushWritten, bool pixelsWritten) {

@@ -77,6 +77,9 @@ void modelToken(TermModel& m, const Token& t, bool intact, const WindowSize& win
 void modelNoise(TermModel& m, const Token& t, int escapes, int64_t now);
 void modelPoll(TermModel& m, const InputState& state, int64_t now);
 
+// Probe answers taken up after the probe gave up: the flags pushed, the
+// pointer switched to pixels. Only a probe that had no DA1 may see them.
+void modelLate(TermModel& m, bool pushWritten, bool pixelsWritten);
 void modelProbeBegin(TermModel& m, int64_t now);
 void modelProbeCheck(const TermModel& m, bool over, int64_t now);
 // After the probe and the modes: what was written to the terminal.

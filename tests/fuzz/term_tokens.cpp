@@ -28,9 +28,10 @@ struct Cursor {
 };
 
 int keyOfCode(uint64_t code) {
-  if (code == 'w') return 0;
+  // Ctrl with a letter keeps the key, as a code or as a control byte.
+  if (code == 'w' || code == 0x17) return 0;
   if (code == ' ') return 1;
-  if (code == 'q') return 2;
+  if (code == 'q' || code == 0x11) return 2;
   return -1;
 }
 
@@ -120,9 +121,9 @@ bool recognize(const uint8_t* bytes, size_t length, size_t at, Token& t) {
 
 void noiseByte(Token& t, uint8_t b) {
   t.end++;
-  if (b == 'w' || b == 'W') t.mayPress |= 1;
+  if (b == 'w' || b == 'W' || b == 0x17) t.mayPress |= 1;
   if (b == ' ') t.mayPress |= 2;
-  if (b == 'q' || b == 'Q') t.mayPress |= 4;
+  if (b == 'q' || b == 'Q' || b == 0x11) t.mayPress |= 4;
   if (b >= '0' && b <= '9') {
     t.digits = true;
     t.mayPress = 7;

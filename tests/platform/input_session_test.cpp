@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <string>
@@ -59,17 +60,34 @@ TEST_F(InputSession, KittyTerminalModesOnAndOff) {
   type("\x1b[?11u\x1b[119u");  // the push confirmed, then a key
   EXPECT_TRUE(poll().w);
 
-  // Leaving asks DA1 and reads up to its reply, so the release the terminal
-  // sent before it took the pop does not reach the shell.
+  // A handover asks DA1 and reads up to its reply, so the release the
+  // terminal sent before it took the pop does not reach the shell.
   type("\x1b[119;1:3u\x1b[?62c");
   inputPause();
+  inputAwaitAnswer();
   EXPECT_EQ(written(), kModesOff + kPop + "\x1b[c|");
+  pollfd left{in[0], POLLIN, 0};
+  EXPECT_EQ(::poll(&left, 1, 0), 0);  // nothing left for the shell
   inputResume();
   EXPECT_EQ(written(), modesOn + "|" + kModesOff + kPop);
   EXPECT_FALSE(poll().w);  // resuming released it
 
   inputClose();
-  EXPECT_EQ(written(), kModesOff + kPop + "\x1b[c|");
+  EXPECT_EQ(written(), kModesOff + kPop + "|");
+}
+
+// A terminal that answers the probe after its deadline (kitty started with
+// the game on a busy machine) still gets the kitty flags pushed and the
+// pointer in pixels; once it confirms the push, a Q press reads as Q.
+TEST_F(InputSession, LateProbeAnswersTakenUp) {
+  inputOpen(in[0], out[1]);  // waits out the probe: nothing answers
+  EXPECT_EQ(written(), kProbe + "\x1b[?1003h\x1b[?1006h\x1b[?1004h|" + kModesOff);
+  type("\x1b[?0u\x1b[?1016;2$y\x1b[?1;2c");
+  EXPECT_FALSE(poll().q);
+  EXPECT_EQ(written(), "\x1b[>11u\x1b[?u\x1b[?1016h|" + kModesOff + kPop);
+  type("\x1b[?11u\x1b[113u");
+  EXPECT_TRUE(poll().q);
+  EXPECT_EQ(std::string(inputBackendName()), "terminal (kitty keys, pixel pointer)");
 }
 
 TEST_F(InputSession, TimedKeysWaitAndHangup) {

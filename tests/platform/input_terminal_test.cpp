@@ -42,7 +42,7 @@ struct Feeder {
     InputState s = feed(bytes, ms);
     std::string motion = s.dx || s.dy ? "(" + std::to_string(s.dx) + "," + std::to_string(s.dy) + ")" : "";
     return std::string(s.w ? "w" : "") + (s.space ? "s" : "") + (s.q ? "q" : "") +
-           (s.quit == SIGINT ? "C" : "") + (s.quit == SIGQUIT ? "\\" : "") + (s.suspend ? "Z" : "") + motion;
+           (s.signalKey == SIGINT ? "C" : "") + (s.signalKey == SIGQUIT ? "\\" : "") + (s.suspend ? "Z" : "") + motion;
   }
 };
 
@@ -76,6 +76,11 @@ TEST(TermInput, WhatTheGameSees) {
         {6, "\x1b[11\0039u", "wC"},  // a C0 control inside a sequence
         {8, "\x1c", "w\\"},
         {9, "\x1b[92;5u", "w\\"}}},
+      {"kitty repeats hold nothing past the release",
+       {{0, "\x1b[119u", "w"},
+        {40, "\x1b[119;1:2u", "w"},
+        {80, "\x1b[119;1:2u\x1b[119;1:3u", "w"},
+        {81, "", ""}}},
       {"kitty taps inside one poll read down in it, and only in it",
        {{0, "\x1b[32u\x1b[32;1:3u", "s"},
         {1, "", ""},
@@ -87,9 +92,16 @@ TEST(TermInput, WhatTheGameSees) {
        nullptr},
       {"kitty push not confirmed (flags dropped)", {{0, "\x1b[32u", ""}}, true, "\x1b[?1u"},
       {"shifted, Alt", {{0, "W\x1b Q", "wsq"}}},
+      {"Ctrl with a key keeps it, as a kitty code or a control byte",
+       {{0, "\x1b[113;5u", "q"}, {1, "\x1b[113;5:3u", ""}, {300, "\x11\x17", "wq"}}},
       {"kitty split read", {{0, "\x1b[119u", "w"}, {5, "\x1b[11", "w"}, {6, "9;1:3u", ""}}},
       {"junk then a key", {{0, "\x1b[1;5A\x1bOP\x1b[15~" + overLong + "\x1b[12\xc3w", "w"}}},
+      {"a key right after an over-long sequence", {{0, overLong + "\x1b[119u", "w"}}},
       {"ESC restarts a sequence", {{0, "\x1b[1\x1b[119u", "w"}}},
+      // 150 ms lies three times past the lone-ESC wait and well inside the
+      // stale-sequence timeout: with the two swapped, both rows read wrong.
+      {"a lone ESC is the Escape key by 150 ms: what follows is keys", {{0, "\x1b", ""}, {150, "[119u", ""}}},
+      {"an unfinished CSI still completes 150 ms later", {{0, "\x1b[119", ""}, {150, "u", "w"}}},
       {"huge code saturates, no wrap to 'w'", {{0, "\x1b[4294967415u", ""}}},
       {"stale ESC [ swallows no later key", {{0, "\x1b[", ""}, {600, "w", "w"}}},
       {"motion; buttons and wheel do not move",
@@ -204,9 +216,10 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
   termProbeBegin(silent.term, 0);
   EXPECT_FALSE(termProbeOver(silent.term, 999999));
   EXPECT_TRUE(termProbeOver(silent.term, 1000000));
-  termProbeEnd(silent.term);  // a late reply changes nothing and is no key
+  termProbeEnd(silent.term);  // a late reply is taken up, and is no key
   silent.put("\x1b[?11u\x1b[?1016;2$y\x1b[?1;2c", 1500);
-  EXPECT_FALSE(silent.term.kitty || silent.term.pixels || silent.term.keys.anyKey);
+  EXPECT_TRUE(silent.term.kitty && silent.term.pixels);
+  EXPECT_FALSE(silent.term.keys.anyKey || silent.term.late);
 }
 
 TEST(InputSelect, EnvironmentChoosesTheBackend) {

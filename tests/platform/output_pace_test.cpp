@@ -99,4 +99,81 @@ TEST(OutputPace, LinkSpeeds) {
   }
 }
 
+// Behind buffers that take everything at once (sshd, TCP): every write
+// succeeds, the bytes then cross a link of `rate` bytes a second and
+// `delay` each way, and the terminal answers each request when it reaches
+// it. Pictures of 2000 bytes are wanted at every 1 ms frame.
+struct FarLink {
+  double rate;
+  int64_t delay;
+  bool answers;
+};
+
+struct FarRun {
+  double medianAgeMs = 0;  // how old a picture is when the terminal shows it
+  int pictures = 0;
+  int64_t longestGap = 0;  // between two pictures made
+  bool askedAtEnd = false;
+};
+
+FarRun runFarLink(const FarLink& link, int64_t micros) {
+  constexpr uint64_t kPicture = 2000;
+  OutputPace pace;
+  pace.asking = true;
+  terminalTakes = true;
+  double sent = 0;                                   // bytes written so far
+  std::vector<std::pair<double, int64_t>> pictures;  // stream end, made at
+  std::vector<std::pair<double, bool>> requests;     // stream end, still unread
+  std::vector<int64_t> answers;                      // when each reaches the game
+  std::vector<double> ages;
+  FarRun run;
+  int64_t last = 0;
+  size_t shown = 0, read = 0, arrived = 0;
+  for (int64_t now = 0; now < micros; now += 1000) {
+    // The terminal has read what crossed the link `delay` ago.
+    double reached =
+        std::min(sent, link.rate * static_cast<double>(std::max<int64_t>(now - link.delay, 0)) / 1e6);
+    for (; shown < pictures.size() && pictures[shown].first <= reached; shown++)
+      if (now >= micros / 2) ages.push_back((now - pictures[shown].second) / 1000.0);
+    for (; read < requests.size() && requests[read].first <= reached; read++)
+      if (link.answers) answers.push_back(now + link.delay);
+    for (; arrived < answers.size() && answers[arrived] <= now; arrived++) paceAnswered(pace, now);
+    paceExpire(pace, now);
+    if (paceStep(pace, now, true, false, writable) != PaceStep::send) continue;
+    // A link that carried nothing for a while starts from its rate now.
+    sent = std::max(sent, link.rate * static_cast<double>(std::max<int64_t>(now - link.delay, 0)) / 1e6);
+    sent += kPicture;
+    pictures.push_back({sent, now});
+    if (paceAsks(pace, now)) {
+      requests.push_back({sent, true});
+      paceAsked(pace, now, kPicture);
+    }
+    paceSent(pace, now, kPicture);
+    if (run.pictures++ > 0) run.longestGap = std::max(run.longestGap, now - last);
+    last = now;
+  }
+  std::sort(ages.begin(), ages.end());
+  run.medianAgeMs = ages.empty() ? 1e9 : ages[ages.size() / 2];
+  run.askedAtEnd = paceAsks(pace, micros);
+  return run;
+}
+
+// The far player sees a picture within a round trip and a picture's time;
+// a near one keeps the display's pace; a terminal that never answers does
+// not freeze the picture, and is asked again later.
+TEST(OutputPace, AnsweredPictures) {
+  FarRun slow = runFarLink({20000, 40000, true}, 20000000);
+  EXPECT_LE(slow.medianAgeMs, 400) << "20 kB/s, 40 ms each way";
+  EXPECT_GE(slow.pictures, 20 * 3) << "still several pictures a second";
+
+  FarRun near = runFarLink({50e6, 100, true}, 2000000);
+  EXPECT_GE(near.pictures, 2 * 110) << "a local terminal at the display's pace";
+  EXPECT_LE(near.medianAgeMs, 10);
+
+  FarRun mute = runFarLink({50e6, 100, false}, 12000000);
+  EXPECT_LE(mute.longestGap, kAnswerPatienceMicros + 2000) << "never held much longer than a second";
+  EXPECT_GE(mute.pictures, 10 * 110) << "then the display's pace without requests";
+  EXPECT_TRUE(mute.askedAtEnd) << "asks again after a while";
+}
+
 }  // namespace

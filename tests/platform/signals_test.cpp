@@ -4,6 +4,7 @@
 
 #include <curses.h>
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <term.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "platform/signals.h"
+#include "platform/term_raw.h"
 
 namespace {
 
@@ -89,4 +91,35 @@ TEST(Signals, EveryTerminatingSignalRestoresThenDiesOfIt) {
     if (e.stalled) EXPECT_EQ(written, "") << name;
     else EXPECT_NE(written.find(kLeaveAlternateScreen), std::string::npos) << name << " wrote " << written;
   }
+}
+
+// A crash in play leaves the shell its own modes: echo, line editing and
+// signal keys back on the terminal, not the game's raw ones.
+TEST(Signals, CrashGivesTheShellItsModes) {
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  termios shell{};
+  ASSERT_EQ(tcgetattr(slave, &shell), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    dup2(slave, STDIN_FILENO);
+    dup2(slave, STDOUT_FILENO);
+    if (!termSaveModes(STDIN_FILENO) || !termPlayModes()) _exit(98);
+    installSignalHandlers();
+    raise(SIGSEGV);
+    _exit(99);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+  termios after{};
+  ASSERT_EQ(tcgetattr(slave, &after), 0);
+  EXPECT_EQ(after.c_lflag, shell.c_lflag);
+  EXPECT_EQ(after.c_iflag, shell.c_iflag);
+  EXPECT_EQ(after.c_oflag, shell.c_oflag);
+  close(master);
+  close(slave);
 }

@@ -56,7 +56,7 @@ TEST(TermType, ChoosesTheFirstInstalledOrRefuses) {
        "vt100) is installed"},
       {"sun-cmd", {}, "serifall: unknown terminal type 'sun-cmd'"},
       {"lpr", {}, "serifall: terminal type 'lpr' cannot position the cursor"},
-      {"dumb", {}, "serifall: TERM is not set; set it to your terminal's type"},
+      {"dumb", {}, "serifall: terminal type 'dumb' cannot position the cursor"},
       {nullptr, {}, "serifall: TERM is not set; set it to your terminal's type"},
       {"x\x1b]0;owned\x07\\\xff", {}, "serifall: unknown terminal type 'x\\x1b]0;owned\\x07\\x5c\\xff'"},
   };
@@ -95,7 +95,8 @@ TEST(TermRaw, KeysArriveAsBytes) {
   cooked.c_iflag |= IXON | ISTRIP;
   cooked.c_lflag |= ISIG | ICANON;
   ASSERT_EQ(tcsetattr(slave, TCSANOW, &cooked), 0);
-  EXPECT_TRUE(termRawKeys(slave));
+  ASSERT_TRUE(termSaveModes(slave));
+  EXPECT_TRUE(termPlayModes());
   const std::string typed = "\x03\x1c\x1a\x13q\x11\xe9\r";
   ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
   std::string got;
@@ -107,6 +108,14 @@ TEST(TermRaw, KeysArriveAsBytes) {
     got.append(buffer, static_cast<size_t>(n));
   }
   EXPECT_EQ(got, typed);
+  // And the shell gets its own modes back, whatever the game set.
+  termShellModes();
+  termForgetModes();
+  termios after{};
+  ASSERT_EQ(tcgetattr(slave, &after), 0);
+  EXPECT_EQ(after.c_lflag, cooked.c_lflag);
+  EXPECT_EQ(after.c_iflag, cooked.c_iflag);
+  EXPECT_FALSE(termIsRaw(slave));
   close(master);
   close(slave);
 }

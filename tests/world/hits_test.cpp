@@ -1,4 +1,5 @@
 #include "game/world/hits.h"
+#include "game/gfx/explosion.h"
 #include "world/world_fixture.h"
 
 using HitsTest = WorldTest;
@@ -21,11 +22,17 @@ TEST_F(HitsTest, AimedHitNeedsAShownCellAndKillsItsDisc) {
   EXPECT_EQ(countLiveEnemies(), 335);
 
   // The display grid is rebuilt only between frames: the second shot meets
-  // the cell the first one killed. Each hit makes 1 + (draw & 3) bursts and a cloud.
+  // the cell the first one killed. Each hit makes 1 + (draw & 3) bursts and
+  // a cloud, the bursts on the landing cell.
   scriptRandom({7u});
   playerShots = {ShotRecord{15, 27, -0.1f}, ShotRecord{15, 27, -0.1f}};
   updatePlayerShots(0.1f);
   EXPECT_EQ(effectList.size(), 2u * (4 + 1));
+  for (const auto& task : effectList) {
+    if (auto* burst = dynamic_cast<const gfxBurst*>(task.get())) {
+      EXPECT_EQ(std::pair(burst->centre.y, burst->centre.x), std::pair(15.0f, 27.0f));
+    }
+  }
 }
 
 TEST_F(HitsTest, AreaHitAcceptsLandingJustPastTheGridButNeverWraps) {
@@ -49,7 +56,8 @@ TEST_F(HitsTest, PowerUpKillsEverythingWithinEightCellsInEitherMode) {
     levelGrid[gridSize * 16 + 16] = 0;
     placeLevel(0, 0);
     powerUpActive = true;
-    combatParams = CombatParams{1.0f, 3.0f, 2.0f, 0.0f, aimed, 5.0f, 10.0f};
+    combatParams.killChance = 0.0f;
+    combatParams.aimedMode = aimed;
     playerShots = {ShotRecord{16, 16, -0.1f}};
     updatePlayerShots(0.1f);
     EXPECT_EQ(killed(), 193) << aimed;
