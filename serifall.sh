@@ -23,7 +23,7 @@ WERROR=${SERIFALL_WERROR:-OFF}
 CMAKE_FLAGS=${CMAKE_FLAGS:-}
 LOG=$TOP/$BUILD/setup.log
 
-PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev ncurses-term"
+PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev libxi-dev ncurses-term"
 TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps xvfb xdotool"
 DEB_PACKAGES="$PLAY_PACKAGES dpkg-dev file"
 

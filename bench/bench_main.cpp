@@ -32,6 +32,7 @@
 #include "platform/term_modes.h"
 #include "sink.h"
 #include "support/scripted_player.h"
+#include "x11_scene.h"
 
 namespace {
 
@@ -448,6 +449,15 @@ int main(int argc, char** argv) {
     }
   }
   if (!only || std::strstr("far link", only)) farLink();
+  // The input layer read for real, through each backend in turn.
+  if (!only || std::strstr("input layer", only))
+    benchInputBackends(
+        [] {
+          Result r =
+              runScene({"W held", 25, 80, 5.0, aimAtFormation, true, false, false}, true, Link{}, nullptr);
+          return SceneRate{r.fps, r.picturesPerSecond};
+        },
+        3);
   if (curve) std::fclose(curve);
   if (table) std::fclose(table);
   return 0;

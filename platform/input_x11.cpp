@@ -1,26 +1,19 @@
 #include "platform/input_x11.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
+
+#include "platform/input_x11_pointer.h"
 
 namespace {
 
-constexpr int64_t kFocusRecheckMicros = 20000;
-constexpr int kLongestAncestry = 64;
-constexpr int kFallbackAnchor = 100;
+enum { held = 1, pressed = 2 };  // key flags: down now; went down since the last read
 
 Display* display = nullptr;
-Window rootWindow = 0;
-Window terminalWindow = 0;  // 0: no focus test
+int inputOpcode = 0;
 KeyCode keyCodes[3] = {};
-int anchorX = kFallbackAnchor;
-int anchorY = kFallbackAnchor;
-bool anchored = false;  // false: the next read re-anchors without counting
-bool focused = false;
-bool focusKnown = false;
-int64_t focusCheckedAt = 0;
-Window cachedFocus = 0;
-bool cachedVerdict = false;
+unsigned char keyFlags[256] = {};
 bool connectionLost = false;
 
 // Protocol errors (a stale WINDOWID) make the call fail instead of ending
@@ -38,87 +31,58 @@ void readKeyCodes() {
   keyCodes[2] = XKeysymToKeycode(display, XK_q);
 }
 
-Window parentOf(Window window) {
-  Window root = 0;
-  Window parent = 0;
-  Window* children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return 0;
-  if (children != nullptr) XFree(children);
-  return parent;
+// Raw key events come from the keyboard itself, whichever window has the
+// focus, without autorepeat; selected on the root window (XInput 2.1 and
+// later) they reach this client while other clients read the same keys.
+bool selectRawKeys() {
+  int event = 0;
+  int error = 0;
+  int major = 2;
+  int minor = 2;
+  if (!XQueryExtension(display, "XInputExtension", &inputOpcode, &event, &error)) return false;
+  if (XIQueryVersion(display, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1))
+    return false;
+  unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+  XISetMask(mask, XI_RawKeyPress);
+  XISetMask(mask, XI_RawKeyRelease);
+  XIEventMask selection = {XIAllMasterDevices, sizeof mask, mask};
+  XISelectEvents(display, DefaultRootWindow(display), &selection, 1);
+  XSync(display, False);
+  return true;
 }
 
-bool ancestorOf(Window ancestor, Window window) {
-  for (int i = 0; i < kLongestAncestry && window != 0 && window != rootWindow; i++) {
-    window = parentOf(window);
-    if (window == ancestor) return true;
-  }
-  return false;
-}
-
-bool terminalHasFocus() {
-  if (terminalWindow == 0) return true;
-  Window focus = 0;
-  int revert = 0;
-  XGetInputFocus(display, &focus, &revert);
-  if (focus == PointerRoot) return true;  // focus follows the pointer, which stays pinned inside
-  if (focus == None) return false;
-  if (focus != cachedFocus) {
-    cachedFocus = focus;
-    cachedVerdict =
-        focus == terminalWindow || ancestorOf(focus, terminalWindow) || ancestorOf(terminalWindow, focus);
-  }
-  return cachedVerdict;
-}
-
-void placeAnchor() {
-  anchorX = kFallbackAnchor;
-  anchorY = kFallbackAnchor;
-  XWindowAttributes attributes;
-  if (terminalWindow == 0 || XGetWindowAttributes(display, terminalWindow, &attributes) == 0) return;
-  Window child = 0;
-  int x = 0;
-  int y = 0;
-  if (XTranslateCoordinates(display, terminalWindow, rootWindow, attributes.width / 2, attributes.height / 2,
-                            &x, &y, &child) == 0)
-    return;
-  anchorX = x;
-  anchorY = y;
-}
-
-void warpToAnchor() {
-  XWarpPointer(display, None, rootWindow, 0, 0, 0, 0, anchorX, anchorY);
-  XFlush(display);
-  anchored = true;
-}
-
-bool keyHeld(const char keys[32], KeyCode code) {
-  return code != 0 && (static_cast<unsigned char>(keys[code >> 3]) & (1u << (code & 7))) != 0;
-}
-
-void readPointer(InputState& state) {
-  Window root = 0;
-  Window child = 0;
-  int x = 0;
-  int y = 0;
-  int windowX = 0;
-  int windowY = 0;
-  unsigned int mask = 0;
-  if (XQueryPointer(display, rootWindow, &root, &child, &x, &y, &windowX, &windowY, &mask) == 0) {
-    anchored = false;  // on another screen
+void takeEvent(XEvent& event) {
+  if (event.type == MappingNotify) {
+    XRefreshKeyboardMapping(&event.xmapping);
+    readKeyCodes();
     return;
   }
-  if (!anchored) {
-    placeAnchor();
-    warpToAnchor();
+  XGenericEventCookie& cookie = event.xcookie;
+  if (cookie.type != GenericEvent || cookie.extension != inputOpcode || !XGetEventData(display, &cookie))
     return;
+  const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+  unsigned char& flags = keyFlags[raw->detail & 0xff];
+  if (raw->evtype == XI_RawKeyPress) flags = held | pressed;
+  else if (raw->evtype == XI_RawKeyRelease) flags &= static_cast<unsigned char>(~held);
+  XFreeEventData(display, &cookie);
+}
+
+// Reads what has arrived without waiting: XPending reads the connection
+// only when the bytes are there.
+void drainEvents() {
+  while (!connectionLost && XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    takeEvent(event);
   }
-  state.dx = x - anchorX;
-  state.dy = y - anchorY;
-  if (state.dx == 0 && state.dy == 0) return;
-  // Relative, so motion made between the query and the warp stays counted.
-  XWarpPointer(display, None, None, 0, 0, 0, 0, -state.dx, -state.dy);
-  XFlush(display);
+}
+
+// Down now, or pressed and released since the last read: a tap between two
+// frames is still seen once.
+bool keyDown(KeyCode code) { return code != 0 && keyFlags[code] != 0; }
+
+void clearPresses() {
+  for (unsigned char& flags : keyFlags) flags &= static_cast<unsigned char>(~pressed);
 }
 
 }  // namespace
@@ -130,12 +94,13 @@ bool x11Open(unsigned long windowId) {
   XSetIOErrorHandler(quietIoError);
   XSetIOErrorExitHandler(display, keepRunning, nullptr);
   connectionLost = false;
-  rootWindow = DefaultRootWindow(display);
-  terminalWindow = static_cast<Window>(windowId);
+  if (!selectRawKeys() || !x11PointerOpen(windowId)) {
+    XCloseDisplay(display);
+    display = nullptr;
+    return false;
+  }
   readKeyCodes();
-  anchored = false;
-  focusKnown = false;
-  cachedFocus = 0;
+  for (unsigned char& flags : keyFlags) flags = 0;
   return true;
 }
 
@@ -143,42 +108,38 @@ void x11Read(InputState& state, int64_t now) {
   state.w = state.space = state.q = false;
   state.dx = state.dy = 0;
   if (display == nullptr) return;
-  if (connectionLost) {
+  drainEvents();
+  if (connectionLost || x11PointerLost()) {
     state.hangup = true;
     return;
   }
-  if (!focusKnown || now - focusCheckedAt >= kFocusRecheckMicros) {
-    focused = terminalHasFocus();
-    focusKnown = true;
-    focusCheckedAt = now;
+  bool focused = x11Focused(now);
+  x11PointerRead(state, focused);
+  if (focused) {
+    state.w = keyDown(keyCodes[0]);
+    state.space = keyDown(keyCodes[1]);
+    state.q = keyDown(keyCodes[2]);
   }
-  if (!focused) {
-    anchored = false;  // on focus regained, the jump is not motion
-    return;
-  }
-  char keys[32] = {};
-  XQueryKeymap(display, keys);
-  state.w = keyHeld(keys, keyCodes[0]);
-  state.space = keyHeld(keys, keyCodes[1]);
-  state.q = keyHeld(keys, keyCodes[2]);
-  readPointer(state);
+  clearPresses();
 }
 
 void x11Pin() {
   if (display == nullptr || connectionLost) return;
-  placeAnchor();
-  warpToAnchor();
+  x11PointerPin();
 }
 
 void x11Resume() {
   if (display == nullptr || connectionLost) return;
+  drainEvents();
   readKeyCodes();
-  anchored = false;
-  focusKnown = false;
-  cachedFocus = 0;
+  // Keys released while suspended were seen (the events kept coming), but
+  // the game was not reading: start from what is held now.
+  clearPresses();
+  x11PointerForget();
 }
 
 void x11Close() {
+  x11PointerClose();
   if (display != nullptr && !connectionLost) XCloseDisplay(display);
   display = nullptr;
 }
