@@ -52,8 +52,8 @@ void inputPoll(InputState& state) {
   for (int k = 0; k < keyCount; k++) typed[k] = term.keys.keys[k].latched;
   termEvaluate(term, now, state);
   if (backend == Backend::x11) {
-    // The keymap is exact for holds, but a quick tap can begin and end
-    // between two polls; its typed byte still says it happened.
+    // The raw key events are exact for holds; a byte the terminal typed
+    // counts as a press as well, should the events have missed one.
     x11Read(state, now);
     state.w = state.w || typed[keyW];
     state.space = state.space || typed[keySpace];

@@ -7,8 +7,9 @@
 //   terminal  always available (SSH, tmux, screen): any-motion mouse
 //             reports, exact key releases where the terminal speaks the
 //             kitty keyboard protocol, timed holds from presses otherwise;
-//   x11       when the game runs in a focused X11 terminal window: the key
-//             map and a pointer that is warped back to an anchor.
+//   x11       when the game runs in a focused X11 terminal window: raw key
+//             events read as they arrive, and a pointer that is warped
+//             back to an anchor, with no wait on the X server per frame.
 //
 // SERIFALL_INPUT=auto|terminal|x11 overrides the choice (x11 falls back to
 // the terminal when no display opens; any other value means auto).
