@@ -74,17 +74,6 @@ missing_packages() {
   done
 }
 
-# may_sudo: whether sudo lets this user run commands as root, asking for the
-# password only once the answer without it is "a password is required" and
-# there is a terminal to type it on.
-may_sudo() {
-  LC_ALL=C sudo -n true 2>/dev/null && return 0
-  LC_ALL=C sudo -n -l 2>&1 | grep -q 'password is required' || return 1
-  [ -t 0 ] || return 1
-  say "sudo asks for your password to install these packages with apt-get"
-  sudo -v
-}
-
 # install_packages WHAT "PACKAGES": one line before each slow step; apt's own
 # output goes to the log.
 install_packages() {
@@ -101,9 +90,20 @@ install_packages() {
       die "no root rights and no sudo; as root, run:
     $root_command
 then run this command again"
-    may_sudo || die "sudo does not let you run apt-get as root; as root, run:
+    if ! sudo -n true 2>/dev/null; then
+      # Asked without a password, sudo answers "a password is required" to
+      # a user it lets in and "may not run sudo" to one it does not.
+      case $(LC_ALL=C sudo -n -v 2>&1) in
+        *"password is required"*)
+          say "sudo asks for your password to install these packages with apt-get"
+          sudo -v || die "sudo refused; as root, run:
     $root_command
-then run this command again"
+then run this command again" ;;
+        *) die "sudo does not let you run commands as root; as root, run:
+    $root_command
+then run this command again" ;;
+      esac
+    fi
     as_root="sudo"
   fi
   apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
