@@ -31,7 +31,7 @@ start_game
 
 # The xterm's own size, from its top left corner, as lossless frames.
 eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-ffmpeg -loglevel error -nostdin -f x11grab -framerate "$FPS" -video_size "${WIDTH}x$HEIGHT" \
+ffmpeg -loglevel error -nostdin -f x11grab -draw_mouse 0 -framerate "$FPS" -video_size "${WIDTH}x$HEIGHT" \
   -i "$DISPLAY+0,0" -c:v png "$WORK/grab.mkv" &
 GRAB=$!
 sleep 1.5

@@ -59,7 +59,23 @@ key() { xdotool key --delay 0 "$@"; }
 
 # Pointer events in the pane's cells (1-based); every event turns the view
 # by its motion since the last one.
-point() { T send-keys -t g -l "$(printf '\033[<35;%d;%dM' "$1" "$2")"; }
+px=41
+py=13
+point() {
+  px=$1
+  py=$2
+  T send-keys -t g -l "$(printf '\033[<35;%d;%dM' "$1" "$2")"
+}
+# step D: a move toward a cell D away, at most 3 cells.
+step() { awk -v d="$1" 'BEGIN { print (d > 3 ? 3 : d < -3 ? -3 : d) }'; }
+# nearest_cell: rows and columns from the crosshair to the nearest letter cell.
+nearest_cell() {
+  screen | awk -v cr="$cr" -v cc="$cc" '
+    { for (c = 1; c <= length($0); c++) if (substr($0, c, 1) == "A") {
+        d = (NR - 1 - cr) ^ 2 + (c - 1 - cc) ^ 2
+        if (best == "" || d < best) { best = d; at = (NR - 1 - cr) " " (c - 1 - cc) } } }
+    END { print at }'
+}
 
 # The red dot: a '.' in red about five cells from the crosshair.
 red_dot() {
@@ -119,17 +135,20 @@ aim() {
     sleep 0.1
   done
   letter_near || { echo "$0: did not find the letter" >&2; screen >&2; exit 1; }
-  # Then the crosshair onto the letter's cell nearest to it, so the shots
-  # hit: one cell of pointer motion turns the view by one cell.
-  near=$(screen | awk -v cr="$cr" -v cc="$cc" '
-    { for (c = 1; c <= length($0); c++) if (substr($0, c, 1) == "A") {
-        d = (NR - 1 - cr) ^ 2 + (c - 1 - cc) ^ 2
-        if (best == "" || d < best) { best = d; at = (NR - 1 - cr) " " (c - 1 - cc) } } }
-    END { print at }')
-  if [ -n "$near" ]; then
-    point $((cc + 1 + ${near#* })) $((cr + 1 + ${near% *}))
+  # Then the crosshair onto the letter's nearest cell, so the shots hit:
+  # pointer motion turns the view the same way, in small steps that the
+  # next look at the screen corrects.
+  for _ in $(seq 20); do
+    near=$(nearest_cell)
+    [ -n "$near" ] || break
+    dr=${near% *}
+    dc=${near#* }
+    point $((px + $(step "$dc"))) $((py + $(step "$dr")))
     sleep 0.3
-  fi
+    # The crosshair hides the cell under it: one step onto a neighbour is
+    # the last.
+    [ $((dr * dr + dc * dc)) -gt 2 ] || break
+  done
 }
 
 # Fire as a held key reaches a terminal: its repeats.
