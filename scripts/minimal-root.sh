@@ -179,7 +179,14 @@ summary=$(transcript | grep -a 'tests passed\|tests failed' | tail -n 1)
 note "./serifall.sh test: summary after $(since "$t0") s: $summary"
 transcript | sed 's/^/  | /' >>"$RESULT"
 sed 's/\r//g' "$WORK/pane.log" | grep -a 'Not Run\|\*\*\*Skipped\|\*\*\*Failed' | sed 's/^/  | /' >>"$RESULT" || true
-transcript | grep -q 'EXIT=0' || fail "the tests failed"
+# A failed test is reported, with CTest's output kept beside the results,
+# and the package steps still run and are timed.
+TESTS_FAILED=""
+if ! transcript | grep -q 'EXIT=0'; then
+  TESTS_FAILED=1
+  sed 's/\r//g' "$WORK/pane.log" >"$CACHE/last-run-$SUITE-tests.log"
+  note "FAILED: some tests; CTest's output is in $CACHE/last-run-$SUITE-tests.log"
+fi
 t0=$(now)
 chroot "$WORK/source" sh -c 'cd /home/player/serifall && ./serifall.sh build' </dev/null >/dev/null 2>&1 ||
   fail "./serifall.sh build on the built tree"
@@ -239,3 +246,4 @@ sleep 1
 T send-keys -t r q
 wait_screen "EXIT=0" 20 || fail "the installed game did not end with Q"
 note "whole run: $(since "$run_start") s"
+[ -z "$TESTS_FAILED" ] || exit 1
