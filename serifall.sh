@@ -26,7 +26,8 @@ LOG=$TOP/$BUILD/setup.log
 COMMAND=$*
 
 PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev ncurses-term"
-TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps xvfb xdotool"
+# perl for Time::HiRes in the terminal runs: Debian 13 keeps it out of perl-base.
+TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl xvfb xdotool"
 # What dpkg-buildpackage needs: build-essential and the Build-Depends of
 # debian/control (debhelper-compat comes with debhelper).
 DEB_PACKAGES="build-essential $(sed -n '/^Build-Depends:/,/^[^ ]/{/^ /p}' debian/control |
