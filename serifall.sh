@@ -26,7 +26,8 @@ LOG=$TOP/$BUILD/setup.log
 COMMAND=$*
 
 PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev ncurses-term"
-# perl for Time::HiRes in the terminal runs: Debian 13 keeps it out of perl-base.
+# perl for Time::HiRes in the terminal runs: it is not in perl-base, which
+# is all a minimal Debian 12 or 13 has.
 TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl xvfb xdotool"
 # What dpkg-buildpackage needs: build-essential and the Build-Depends of
 # debian/control (debhelper-compat comes with debhelper).
