@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 RUN = BUILD='$(BUILD)' PREFIX='$(PREFIX)' JOBS='$(JOBS)' SERIFALL_WERROR='$(WERROR)' \
       CMAKE_FLAGS='$(CMAKE_FLAGS)' ./serifall.sh
 
-.PHONY: all deps build play test install deb bench soak screenshot minimal-root clean
+.PHONY: all deps build play test install deb bench soak screenshot demo minimal-root clean
 
 all: build
 
@@ -31,7 +31,9 @@ soak:
 install:
 	@$(RUN) install
 
-# serifall_<version>_<arch>.deb in this folder, checked with lintian.
+# The source package and its binary one with dpkg-buildpackage in
+# $(BUILD)-deb/, serifall_<version>_<arch>.deb copied to this folder,
+# all checked with lintian when it is installed.
 deb:
 	@$(RUN) deb
 
@@ -45,10 +47,18 @@ bench:
 screenshot: build
 	@scripts/screenshot.sh $(BUILD)/serifall
 
-# The README's commands and the package on fresh minimal Debian 12 roots
-# (as root; takes a while).
+# doc/demo.gif: a few seconds of play in xterm under Xvfb, grabbed by ffmpeg.
+demo:
+	@scripts/install-deps.sh xterm ffmpeg fonts-dejavu-core
+	@$(RUN) build
+	@scripts/demo.sh $(BUILD)/serifall
+
+# The README's commands and the package built and installed on fresh
+# minimal Debian roots of SUITE (bookworm or trixie, default this
+# machine's; as root; takes a while).
+SUITE ?=
 minimal-root:
-	@scripts/minimal-root.sh
+	@scripts/minimal-root.sh $(SUITE)
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-deb $(BUILD)-fuzz $(BUILD)-clang

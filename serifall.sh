@@ -7,7 +7,8 @@
 #   ./serifall.sh build     build the two programs only
 #   ./serifall.sh build-tests   build the programs and the tests
 #   ./serifall.sh install   install them under PREFIX (default /usr/local)
-#   ./serifall.sh deb       build serifall_<version>_<arch>.deb
+#   ./serifall.sh deb       build the source package and serifall_<version>_<arch>.deb
+#                           with dpkg-buildpackage (in BUILD-deb/)
 #   ./serifall.sh deps play|test|deb [package...]   only install packages
 #
 # Environment: BUILD (build folder), PREFIX, JOBS, SERIFALL_WERROR=ON|OFF,
@@ -22,10 +23,16 @@ JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 WERROR=${SERIFALL_WERROR:-OFF}
 CMAKE_FLAGS=${CMAKE_FLAGS:-}
 LOG=$TOP/$BUILD/setup.log
+COMMAND=$*
 
 PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev libxi-dev ncurses-term"
-TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps xvfb xdotool"
-DEB_PACKAGES="$PLAY_PACKAGES dpkg-dev file"
+# perl for Time::HiRes in the terminal runs: it is not in perl-base, which
+# is all a minimal Debian 12 or 13 has.
+TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl xvfb xdotool"
+# What dpkg-buildpackage needs: build-essential and the Build-Depends of
+# debian/control (debhelper-compat comes with debhelper).
+DEB_PACKAGES="build-essential $(sed -n '/^Build-Depends:/,/^[^ ]/{/^ /p}' debian/control |
+  tr -d ' ,' | sed 's/[(<].*//; s/^debhelper-compat$/debhelper/' | tr '\n' ' ')"
 
 say() { printf 'serifall: %s\n' "$*"; }
 die() { printf 'serifall: %s\n' "$*" >&2; exit 1; }
@@ -52,10 +59,15 @@ as_owner() {
 }
 
 # The log lives in the build folder and belongs to the tree's owner; apt
-# running as root only appends to it.
+# running as root only appends to it. Every run appends under a header, so
+# a second run keeps what the first one printed; past a megabyte the log
+# moves to setup.log.1.
 start_log() {
   as_owner mkdir -p "$TOP/$BUILD"
-  as_owner sh -c ": >'$LOG'"
+  if [ "$(stat -c %s "$LOG" 2>/dev/null || echo 0)" -gt 1000000 ]; then
+    as_owner mv -f "$LOG" "$LOG.1"
+  fi
+  as_owner sh -c 'printf "\n=== %s: ./serifall.sh %s\n" "$(date "+%F %T")" "$1" >>"$2"' - "$COMMAND" "$LOG"
 }
 
 missing_packages() {
@@ -81,11 +93,19 @@ install_packages() {
     $root_command
 then run this command again"
     if ! sudo -n true 2>/dev/null; then
-      say "sudo asks for your password to install these packages with apt-get"
-    fi
-    sudo -v 2>/dev/null || die "sudo refused; as root, run:
+      # Asked without a password, sudo answers "a password is required" to
+      # a user it lets in and "may not run sudo" to one it does not.
+      case $(LC_ALL=C sudo -n -v 2>&1) in
+        *"password is required"*)
+          say "sudo asks for your password to install these packages with apt-get"
+          sudo -v || die "sudo refused; as root, run:
     $root_command
-then run this command again"
+then run this command again" ;;
+        *) die "sudo does not let you run commands as root; as root, run:
+    $root_command
+then run this command again" ;;
+      esac
+    fi
     as_root="sudo"
   fi
   apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
@@ -136,20 +156,18 @@ prepare() {
   as_owner sh -c "echo '$(stamp_key "$1" "$3")' >'$TOP/$BUILD/.configured'"
 }
 
-# build WHAT [TARGET...]: one line that counts the files as they compile;
-# the compiler's output goes to the log, its errors to the screen.
-build() {
+# counted WHAT STATUS COMMAND...: runs COMMAND as the tree's owner with one
+# line that counts the files as they compile; the output goes to the log,
+# and a failure leaves its status in the file STATUS.
+counted() {
   what=$1
-  shift
-  targets=""
-  for t in "$@"; do targets="$targets --target $t"; done
+  status=$2
+  shift 2
   tty=""
   [ -t 1 ] && tty=1
-  status=$TOP/$BUILD/.build-status
   rm -f "$status"
   [ -n "$tty" ] || say "building $what"
-  # shellcheck disable=SC2086
-  { as_owner cmake --build "$BUILD" $targets -j "$JOBS" 2>&1 || echo $? >"$status"; } |
+  { as_owner "$@" 2>&1 || echo $? >"$status"; } |
     tee -a "$LOG" | {
       # The shell reads the pipe a line at a time (awk would wait for a
       # full buffer); CMake's own percentage counts against all the work.
@@ -164,6 +182,17 @@ build() {
       done
       [ -z "$tty" ] || [ "$n" -eq 0 ] || echo
     }
+}
+
+# build WHAT [TARGET...]: the compiler's errors go to the screen too.
+build() {
+  what=$1
+  shift
+  targets=""
+  for t in "$@"; do targets="$targets --target $t"; done
+  status=$TOP/$BUILD/.build-status
+  # shellcheck disable=SC2086
+  counted "$what" "$status" cmake --build "$BUILD" $targets -j "$JOBS"
   if [ -f "$status" ]; then
     rm -f "$status"
     grep -E 'error|Error' "$LOG" | tail -n 20 >&2
@@ -208,7 +237,7 @@ run_tests() {
   build_tests
   cd "$BUILD"
   count=$(as_owner ctest -N -LE soak | sed -n 's/^Total Tests: //p')
-  say "running $count tests, $JOBS at a time (the longest take about a minute)"
+  say "running $count tests, $JOBS at a time (the longest, the play-through, about two minutes)"
   as_owner ctest --output-on-failure -j "$JOBS" -LE soak
 }
 
@@ -241,22 +270,48 @@ install_programs() {
   esac
 }
 
+# The tree as a clone holds it (tracked and new files, no build folders),
+# on standard output as tar.
+source_tar() {
+  if [ -e .git ] && command -v git >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard |
+      tar -cf - --null --files-from=- --ignore-failed-read 2>/dev/null
+  else
+    tar -cf - --exclude-vcs --exclude='./build*' --exclude='./serifall_*.deb' --exclude=./bench-out .
+  fi
+}
+
+# The source package and the binary one from a copy of the tree in
+# BUILD-deb/serifall-VERSION, always the same path, so two builds of the
+# same tree give the same bytes; the .deb is copied to this folder.
 make_deb() {
   BUILD=$BUILD-deb
   LOG=$TOP/$BUILD/setup.log
-  CMAKE_FLAGS="$CMAKE_FLAGS -DSERIFALL_DEB=ON -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr"
   start_log
-  prepare OFF "packaging" "$DEB_PACKAGES"
-  build "the game" serifall serifall-early serifall_debian_doc
-  say "packing the Debian package"
-  (cd "$BUILD" && as_owner cpack -G DEB) >>"$LOG" 2>&1 || { log_tail; die "cpack failed; the log: $LOG"; }
-  for deb in "$BUILD"/serifall_*.deb; do
-    as_owner mv "$deb" .
-    say "wrote $(basename "$deb")"
-    if command -v lintian >/dev/null 2>&1; then
-      lintian "$(basename "$deb")" || true
-    fi
-  done
+  install_packages "packaging" "$DEB_PACKAGES"
+  version=$(dpkg-parsechangelog -S Version)
+  arch=$(dpkg --print-architecture)
+  src=$BUILD/serifall-$version
+  as_owner rm -rf "$src"
+  as_owner mkdir -p "$src"
+  source_tar | as_owner tar -xf - -C "$src"
+  # debhelper runs the unit tests with the build's parallelism.
+  DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-parallel=$JOBS}"
+  export DEB_BUILD_OPTIONS
+  status=$TOP/$BUILD/.build-status
+  counted "the package with dpkg-buildpackage" "$status" sh -c 'cd "$1" && dpkg-buildpackage -us -uc' - "$src"
+  if [ -f "$status" ]; then
+    rm -f "$status"
+    log_tail
+    die "dpkg-buildpackage failed; the log: $LOG"
+  fi
+  deb=serifall_${version}_$arch.deb
+  as_owner cp "$BUILD/$deb" .
+  say "wrote $deb; the source package and the rest are in $BUILD/"
+  if command -v lintian >/dev/null 2>&1; then
+    say "lintian --pedantic:"
+    lintian --pedantic "$BUILD/serifall_${version}_$arch.changes" || true
+  fi
 }
 
 case ${1:-} in
