@@ -152,10 +152,17 @@ void probeCheck(Run& r) {
 void deliver(Run& r, size_t n) {
   if (n > r.stream.size() - r.fed) n = r.stream.size() - r.fed;
   probeCheck(r);  // the probe loop looks at the clock before it waits
-  feed(r.term, r.stream.data() + r.fed, n, r.now);
-  account(r, r.fed, r.fed + n);
-  r.fed += n;
-  lateCheck(r);
+  // While late answers may still come, one token at a time: a key pressed
+  // after a late push in the same read is a kitty key.
+  for (size_t end = r.fed + n; r.fed < end;) {
+    size_t step = end - r.fed;
+    if (r.term.late && r.token < r.tokens.size())
+      step = std::min(step, std::max<size_t>(1, r.tokens[r.token].end - r.fed));
+    feed(r.term, r.stream.data() + r.fed, step, r.now);
+    account(r, r.fed, r.fed + step);
+    r.fed += step;
+    lateCheck(r);
+  }
   probeCheck(r);
 }
 

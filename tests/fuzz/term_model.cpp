@@ -275,6 +275,9 @@ void modelLate(TermModel& m, bool pushWritten, bool pixelsWritten) {
     m.pushed = true;
     m.kittyOn = false;
     m.kittyMaybe = true;  // the confirmation may already be on its way
+    // A press in the same noise run as the late reply may follow the push.
+    for (KeyModel& key : m.keys)
+      if (key.pressSincePoll) key.kittyHeld = true;
   }
   if (pixelsWritten) {
     if (!m.mouse) fail("probe-late", "pixel reports asked for without the mouse");
