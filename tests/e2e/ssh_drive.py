@@ -17,6 +17,14 @@ by exactly that; then the time from Q until the shell's line after the game.
 With --prompt-bound, exits 1 unless the prompt came back within that bound
 and the game gave the terminal back (main screen, cursor shown, no mouse
 reporting); the turn figures are printed, never judged.
+
+With --mosh the pane runs mosh-client instead, with mosh-server started
+through $FAR_SSH and its UDP carried by far-relay.py --udp at the link's
+rate and delay. mosh keeps its own alternate screen in the pane, so only
+the cursor and mouse tell the terminal was given back; and since mosh draws
+the game's picture anew with its own terminal model, the check also asks
+that the picture came through whole: the frame's top border, the intro gone
+after the first key, the letters in sight.
 """
 
 import argparse
@@ -37,6 +45,7 @@ CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
 HOME = (12.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
+MOSH_SERVER_PORT, MOSH_RELAY_PORT = 60001, 60101
 
 
 class Pane:
@@ -246,6 +255,11 @@ def slide(dr, dc):
     return out
 
 
+def picture_whole(screen):
+    return (screen[0] == "\\" + "-" * (COLS - 2) + "/"
+            and not any("Studio 'Vellmoor'" in line for line in screen))
+
+
 def centre_of(cells):
     return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
 
@@ -272,7 +286,9 @@ def bring_formation(pane, wait):
             continue
         dots = formation_dots(pane)
         if not dots:
-            pane.wait_output(-1, 0.5)
+            # A picture on its way (mosh shows the screen some frames late)
+            # may bring the dot: looking again at once would not.
+            time.sleep(0.5)
             continue
         r, c = min(dots)
         pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
@@ -319,14 +335,26 @@ def main():
     parser.add_argument("--play", type=float, default=0.0,
                         help="seconds of play (the pointer circling) before the turns")
     parser.add_argument("--prompt-bound", type=float, default=None)
+    parser.add_argument("--mosh", action="store_true",
+                        help="the player's terminal is mosh-client, not ssh")
     args = parser.parse_args()
 
     # Some runners start us with SIGCHLD blocked; the tmux server inherits
     # the mask and would never see its pane's process end.
     signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGCHLD})
     remote = f"{shlex.quote(args.game)}; echo {DONE_MARK}$?; exec sleep 600"
-    command = f"sleep 0.3; exec {os.environ['FAR_SSH']} -tt far {shlex.quote(remote)}"
     preset = os.environ.get("FAR_PRESET", "?")
+    relay = None
+    if args.mosh:
+        preset += " mosh"
+        relay = subprocess.Popen(
+            [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                          "../../scripts/far-relay.py"), "--udp",
+             str(MOSH_RELAY_PORT), str(MOSH_SERVER_PORT), os.environ.get("FAR_DELAY", "0"),
+             os.environ.get("FAR_RATE", "0")])
+        command = mosh_command(remote)
+    else:
+        command = f"sleep 0.3; exec {os.environ['FAR_SSH']} -tt far {shlex.quote(remote)}"
     pane = Pane(command)
     try:
         return play(pane, args, preset)
@@ -336,12 +364,30 @@ def main():
         return 1
     finally:
         pane.close()
+        if relay is not None:
+            relay.terminate()
+            relay.wait()
+
+
+def mosh_command(remote):
+    """The pane's shell line: mosh-server started over ssh (it says its port
+    and key, then leaves a detached server behind), then mosh-client through
+    the UDP relay. Both want a UTF-8 locale; TERM in the game is mosh's own
+    choice: xterm-256color, since the pane has 256 colours."""
+    server = (f"mosh-server new -i 127.0.0.1 -p {MOSH_SERVER_PORT} -l LANG=C.UTF-8 -- "
+              f"sh -c {shlex.quote(remote)}")
+    return (f"sleep 0.3; set -- $({os.environ['FAR_SSH']} far {shlex.quote(server)}"
+            " | grep '^MOSH CONNECT'); "
+            f"LANG=C.UTF-8 TERM=screen-256color MOSH_KEY=$4 exec mosh-client 127.0.0.1 {MOSH_RELAY_PORT}")
 
 
 def play(pane, args, preset):
     wait_screen(pane, lambda s: any("Studio 'Vellmoor'" in line for line in s), 60, "the intro")
     pane.send(b"x")
     wait_screen(pane, lambda s: s[12][40:41] == "+", 60, "the crosshair")
+    # A terminal that misread the picture (mosh and ncurses' repeat of the
+    # last character) shows a torn border and the intro left under it.
+    wait_screen(pane, picture_whole, 30, "the whole frame, the intro gone")
     end = time.monotonic() + args.play
     step = 0
     while time.monotonic() < end:
@@ -382,6 +428,8 @@ def play(pane, args, preset):
     status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1][:3].strip()
     time.sleep(0.3)
     alternate, cursor, mouse = pane.flags()
+    if args.mosh:
+        alternate = "0"  # mosh-client's own screen, not the game's
     restored = alternate == "0" and cursor == "1" and mouse == "0"
 
     if shown:
