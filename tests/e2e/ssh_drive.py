@@ -260,6 +260,12 @@ def picture_whole(screen):
             and not any("Studio 'Vellmoor'" in line for line in screen))
 
 
+def stars(screen):
+    """The dots inside the frame away from the crosshair's red ones."""
+    return {(r, c) for r in range(ROWS) for c, ch in enumerate(screen[r])
+            if ch == "." and inside((r, c)) and abs(r - 12) + abs(c - 40) > 8}
+
+
 def centre_of(cells):
     return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
 
@@ -291,14 +297,20 @@ def bring_formation(pane, wait):
             time.sleep(0.5)
             continue
         r, c = min(dots)
+        stars_before = stars(pane.screen())
         pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
         deadline = time.monotonic() + wait
         seen = -1
         while time.monotonic() < deadline:
-            if len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots:
+            screen = pane.screen()
+            # A far formation keeps its dot in place while the view slides
+            # towards it: the stars, fixed in the world, show the slide.
+            if (len(letters(screen)) >= 20 or not formation_dots(pane) & dots
+                    or len(stars(screen) & stars_before) < len(stars_before) / 2):
                 break
             seen = pane.wait_output(seen, 0.5)
-    raise RuntimeError("the formation never came into sight")
+    raise RuntimeError("the formation never came into sight; red dots at "
+                       f"{sorted(pane.red_dots())}")
 
 
 def slide_shown(pane, shift, wait):
