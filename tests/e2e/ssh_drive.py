@@ -45,6 +45,7 @@ CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
 HOME = (12.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
+TERM_MARK = "SERIFALL-TERM="
 MOSH_SERVER_PORT, MOSH_RELAY_PORT = 60001, 60101
 
 
@@ -354,7 +355,8 @@ def main():
     # Some runners start us with SIGCHLD blocked; the tmux server inherits
     # the mask and would never see its pane's process end.
     signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGCHLD})
-    remote = f"{shlex.quote(args.game)}; echo {DONE_MARK}$?; exec sleep 600"
+    remote = (f"{shlex.quote(args.game)}; echo {DONE_MARK}$? {TERM_MARK}$TERM;"
+              " exec sleep 600")
     preset = os.environ.get("FAR_PRESET", "?")
     relay = None
     if args.mosh:
@@ -384,13 +386,15 @@ def main():
 def mosh_command(remote):
     """The pane's shell line: mosh-server started over ssh (it says its port
     and key, then leaves a detached server behind), then mosh-client through
-    the UDP relay. Both want a UTF-8 locale; TERM in the game is mosh's own
-    choice: xterm-256color, since the pane has 256 colours."""
-    server = (f"mosh-server new -i 127.0.0.1 -p {MOSH_SERVER_PORT} -l LANG=C.UTF-8 -- "
+    the UDP relay. Both want a UTF-8 locale. The colours are told to the
+    server as mosh's own wrapper tells them, from the player's terminal (256
+    in the pane), so the game runs with mosh's TERM for them,
+    xterm-256color."""
+    server = (f"mosh-server new -i 127.0.0.1 -p {MOSH_SERVER_PORT} -c 256 -l LANG=C.UTF-8 -- "
               f"sh -c {shlex.quote(remote)}")
     return (f"sleep 0.3; set -- $({os.environ['FAR_SSH']} far {shlex.quote(server)}"
-            " | grep '^MOSH CONNECT'); "
-            f"LANG=C.UTF-8 TERM=screen-256color MOSH_KEY=$4 exec mosh-client 127.0.0.1 {MOSH_RELAY_PORT}")
+            " | grep '^MOSH CONNECT'); LANG=C.UTF-8 TERM=screen-256color MOSH_KEY=$4"
+            f" exec mosh-client 127.0.0.1 {MOSH_RELAY_PORT}")
 
 
 def play(pane, args, preset):
@@ -437,7 +441,8 @@ def play(pane, args, preset):
     screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), give_up,
                          "the shell's line after the game")
     prompt = time.monotonic() - pressed
-    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1][:3].strip()
+    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1].split()[0]
+    term = next(line for line in screen if DONE_MARK in line).split(TERM_MARK)[-1].strip()
     time.sleep(0.3)
     alternate, cursor, mouse = pane.flags()
     if args.mosh:
@@ -452,7 +457,7 @@ def play(pane, args, preset):
         figures = "turn -> picture: none shown"
     if args.turns:
         figures += f" ({rate / 1000:.1f} kB/s reached the pane)"
-    print(f"{preset}: {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
+    print(f"{preset} (TERM {term}): {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
           f" exit status {status}; terminal {'given back' if restored else 'NOT given back'}"
           f" (main screen {alternate == '0'}, cursor {cursor == '1'}, mouse off {mouse == '0'})",
           flush=True)
@@ -463,6 +468,8 @@ def play(pane, args, preset):
         failures.append(f"Q -> prompt took {prompt:.1f} s, more than {args.prompt_bound:.0f} s")
     if not restored:
         failures.append("the game did not give the terminal back")
+    if args.mosh and term != "xterm-256color":
+        failures.append(f"the game ran with TERM {term}, not mosh's xterm-256color")
     if status != "0":
         failures.append(f"the game ended with status {status}, not 0")
     for failure in failures:
