@@ -9,7 +9,9 @@
 # is 20 kB/s, 40 ms each way), 1mbit (60 ms each way). COMMAND (a shell when
 # none is given) runs inside the namespace with
 #   FAR_SSH     the ssh command line that reaches the shaped sshd: $FAR_SSH -tt far CMD
-#   FAR_PRESET  the preset's name, FAR_DIR the temporary folder.
+#   FAR_PRESET  the preset's name, FAR_DIR the temporary folder,
+#   FAR_RATE    bytes/s (0: unlimited), FAR_DELAY ms each way, for a relay of
+#               another kind (mosh's UDP: far-relay.py --udp).
 # Everything is taken down when COMMAND ends or this script is stopped: the
 # processes left in the namespace, the namespace, the folder.
 #
@@ -154,6 +156,7 @@ until IN ssh -F "$DIR/ssh_config" far true 2>/dev/null; do
 done
 
 export FAR_SSH="ssh -F $DIR/ssh_config" FAR_PRESET="$PRESET" FAR_DIR="$DIR"
+export FAR_RATE="$RATE" FAR_DELAY="$DELAY"
 if [ $# -eq 0 ]; then
   echo "far-link: $PRESET link up; '\$FAR_SSH -tt far' logs in through it; exit to take it down" >&2
   IN "${SHELL:-/bin/sh}"

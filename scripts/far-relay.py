@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The far end of a slow link between ssh and sshd, on loopback.
 
-    far-relay.py LISTEN_PORT TARGET_PORT DELAY_MS [RATE_BYTES_PER_S]
+    far-relay.py [--udp] LISTEN_PORT TARGET_PORT DELAY_MS [RATE_BYTES_PER_S]
 
 Every connection to 127.0.0.1:LISTEN_PORT is carried to 127.0.0.1:TARGET_PORT.
 Each side is read at once, whatever the other side can take, so the sender
@@ -110,14 +110,100 @@ async def carry(client_reader, client_writer, target_port, delay, rate):
         writer.close()
 
 
+# About two seconds of the slow link: deep enough for any burst mosh sends,
+# shallow enough that a sender that ignored the rate would see losses.
+QUEUE_LIMIT = 40000
+
+
+class DatagramWay:
+    """One way of the UDP link: datagrams leave at the rate, in order, and
+    arrive the delay later; past QUEUE_LIMIT waiting bytes they are lost."""
+
+    def __init__(self, delay, rate):
+        self.delay = delay
+        self.rate = rate
+        self.sent_until = 0.0
+        self.waiting = 0
+
+    def send(self, loop, data, deliver):
+        now = loop.time()
+        size = len(data) + 28  # with its IP and UDP headers, as the link carries it
+        if self.rate and self.waiting + size > QUEUE_LIMIT:
+            return
+        self.sent_until = max(self.sent_until, now) + (size / self.rate if self.rate else 0.0)
+        self.waiting += size
+        loop.call_at(self.sent_until, self.left, size)
+        loop.call_at(self.sent_until + self.delay, deliver, data)
+
+    def left(self, size):
+        self.waiting -= size
+
+
+class DatagramRelay(asyncio.DatagramProtocol):
+    """The listening side: the client's datagrams go out through a second
+    socket connected to the target, whose answers come back here."""
+
+    def __init__(self, target_port, delay, rate):
+        self.target_port = target_port
+        self.up = DatagramWay(delay, rate)
+        self.down = DatagramWay(delay, rate)
+        self.client = None
+        self.outside = None
+        self.inside = None
+
+    def connection_made(self, transport):
+        self.outside = transport
+
+    def datagram_received(self, data, addr):
+        self.client = addr
+        self.up.send(asyncio.get_running_loop(), data, self.to_target)
+
+    def to_target(self, data):
+        if self.inside is not None:
+            self.inside.sendto(data)
+
+    def to_client(self, data):
+        if self.client is not None:
+            self.outside.sendto(data, self.client)
+
+
+class TargetSide(asyncio.DatagramProtocol):
+    def __init__(self, relay):
+        self.relay = relay
+
+    def datagram_received(self, data, addr):
+        self.relay.down.send(asyncio.get_running_loop(), data, self.relay.to_client)
+
+    def error_received(self, exc):
+        pass  # nothing listens yet, or any more: the link loses the datagram
+
+
+async def udp(listen_port, target_port, delay, rate):
+    loop = asyncio.get_running_loop()
+    _, relay = await loop.create_datagram_endpoint(
+        lambda: DatagramRelay(target_port, delay, rate), local_addr=("127.0.0.1", listen_port))
+    relay.inside, _ = await loop.create_datagram_endpoint(
+        lambda: TargetSide(relay), remote_addr=("127.0.0.1", target_port))
+    await asyncio.Event().wait()
+
+
 async def main():
-    listen_port, target_port = int(sys.argv[1]), int(sys.argv[2])
-    delay = float(sys.argv[3]) / 1000.0
-    rate = float(sys.argv[4]) if len(sys.argv) > 4 else 0.0
+    args = sys.argv[1:]
+    datagrams = args[:1] == ["--udp"]
+    if datagrams:
+        args = args[1:]
+    listen_port, target_port = int(args[0]), int(args[1])
+    delay = float(args[2]) / 1000.0
+    rate = float(args[3]) if len(args) > 3 else 0.0
+    shown_rate = f"{rate:.0f} B/s" if rate else "unlimited"
+    if datagrams:
+        print(f"far-relay: udp {listen_port} -> {target_port}, {delay * 1000:.0f} ms, {shown_rate}",
+              file=sys.stderr, flush=True)
+        await udp(listen_port, target_port, delay, rate)
+        return
     server = await asyncio.start_server(
         lambda r, w: carry(r, w, target_port, delay, rate), "127.0.0.1", listen_port
     )
-    shown_rate = f"{rate:.0f} B/s" if rate else "unlimited"
     print(f"far-relay: {listen_port} -> {target_port}, {delay * 1000:.0f} ms, {shown_rate}",
           file=sys.stderr, flush=True)
     async with server:

@@ -17,6 +17,14 @@ by exactly that; then the time from Q until the shell's line after the game.
 With --prompt-bound, exits 1 unless the prompt came back within that bound
 and the game gave the terminal back (main screen, cursor shown, no mouse
 reporting); the turn figures are printed, never judged.
+
+With --mosh the pane runs mosh-client instead, with mosh-server started
+through $FAR_SSH and its UDP carried by far-relay.py --udp at the link's
+rate and delay. mosh keeps its own alternate screen in the pane, so only
+the cursor and mouse tell the terminal was given back; and since mosh draws
+the game's picture anew with its own terminal model, the check also asks
+that the picture came through whole: the frame's top border, the intro gone
+after the first key, the letters in sight.
 """
 
 import argparse
@@ -37,6 +45,8 @@ CENTRE = (41, 13)  # the pointer's home, 1-based as in the reports
 HOME = (12.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
+TERM_MARK = "SERIFALL-TERM="
+MOSH_SERVER_PORT, MOSH_RELAY_PORT = 60001, 60101
 
 
 class Pane:
@@ -246,6 +256,17 @@ def slide(dr, dc):
     return out
 
 
+def picture_whole(screen):
+    return (screen[0] == "\\" + "-" * (COLS - 2) + "/"
+            and not any("Studio 'Vellmoor'" in line for line in screen))
+
+
+def stars(screen):
+    """The dots inside the frame away from the crosshair's red ones."""
+    return {(r, c) for r in range(ROWS) for c, ch in enumerate(screen[r])
+            if ch == "." and inside((r, c)) and abs(r - 12) + abs(c - 40) > 8}
+
+
 def centre_of(cells):
     return (sum(r for r, _ in cells) / len(cells), sum(c for _, c in cells) / len(cells))
 
@@ -272,17 +293,25 @@ def bring_formation(pane, wait):
             continue
         dots = formation_dots(pane)
         if not dots:
-            pane.wait_output(-1, 0.5)
+            # A picture on its way (mosh shows the screen some frames late)
+            # may bring the dot: looking again at once would not.
+            time.sleep(0.5)
             continue
         r, c = min(dots)
+        stars_before = stars(pane.screen())
         pane.send(slide(-4 * (r - 12), -4 * (c - 40)))
         deadline = time.monotonic() + wait
         seen = -1
         while time.monotonic() < deadline:
-            if len(letters(pane.screen())) >= 20 or not formation_dots(pane) & dots:
+            screen = pane.screen()
+            # A far formation keeps its dot in place while the view slides
+            # towards it: the stars, fixed in the world, show the slide.
+            if (len(letters(screen)) >= 20 or not formation_dots(pane) & dots
+                    or len(stars(screen) & stars_before) < len(stars_before) / 2):
                 break
             seen = pane.wait_output(seen, 0.5)
-    raise RuntimeError("the formation never came into sight")
+    raise RuntimeError("the formation never came into sight; red dots at "
+                       f"{sorted(pane.red_dots())}")
 
 
 def slide_shown(pane, shift, wait):
@@ -319,14 +348,27 @@ def main():
     parser.add_argument("--play", type=float, default=0.0,
                         help="seconds of play (the pointer circling) before the turns")
     parser.add_argument("--prompt-bound", type=float, default=None)
+    parser.add_argument("--mosh", action="store_true",
+                        help="the player's terminal is mosh-client, not ssh")
     args = parser.parse_args()
 
     # Some runners start us with SIGCHLD blocked; the tmux server inherits
     # the mask and would never see its pane's process end.
     signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGCHLD})
-    remote = f"{shlex.quote(args.game)}; echo {DONE_MARK}$?; exec sleep 600"
-    command = f"sleep 0.3; exec {os.environ['FAR_SSH']} -tt far {shlex.quote(remote)}"
+    remote = (f"{shlex.quote(args.game)}; echo {DONE_MARK}$? {TERM_MARK}$TERM;"
+              " exec sleep 600")
     preset = os.environ.get("FAR_PRESET", "?")
+    relay = None
+    if args.mosh:
+        preset += " mosh"
+        relay = subprocess.Popen(
+            [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                          "../../scripts/far-relay.py"), "--udp",
+             str(MOSH_RELAY_PORT), str(MOSH_SERVER_PORT), os.environ.get("FAR_DELAY", "0"),
+             os.environ.get("FAR_RATE", "0")])
+        command = mosh_command(remote)
+    else:
+        command = f"sleep 0.3; exec {os.environ['FAR_SSH']} -tt far {shlex.quote(remote)}"
     pane = Pane(command)
     try:
         return play(pane, args, preset)
@@ -336,12 +378,32 @@ def main():
         return 1
     finally:
         pane.close()
+        if relay is not None:
+            relay.terminate()
+            relay.wait()
+
+
+def mosh_command(remote):
+    """The pane's shell line: mosh-server started over ssh (it says its port
+    and key, then leaves a detached server behind), then mosh-client through
+    the UDP relay. Both want a UTF-8 locale. The colours are told to the
+    server as mosh's own wrapper tells them, from the player's terminal (256
+    in the pane), so the game runs with mosh's TERM for them,
+    xterm-256color."""
+    server = (f"mosh-server new -i 127.0.0.1 -p {MOSH_SERVER_PORT} -c 256 -l LANG=C.UTF-8 -- "
+              f"sh -c {shlex.quote(remote)}")
+    return (f"sleep 0.3; set -- $({os.environ['FAR_SSH']} far {shlex.quote(server)}"
+            " | grep '^MOSH CONNECT'); LANG=C.UTF-8 TERM=screen-256color MOSH_KEY=$4"
+            f" exec mosh-client 127.0.0.1 {MOSH_RELAY_PORT}")
 
 
 def play(pane, args, preset):
     wait_screen(pane, lambda s: any("Studio 'Vellmoor'" in line for line in s), 60, "the intro")
     pane.send(b"x")
     wait_screen(pane, lambda s: s[12][40:41] == "+", 60, "the crosshair")
+    # A terminal that misread the picture (mosh and ncurses' repeat of the
+    # last character) shows a torn border and the intro left under it.
+    wait_screen(pane, picture_whole, 30, "the whole frame, the intro gone")
     end = time.monotonic() + args.play
     step = 0
     while time.monotonic() < end:
@@ -379,9 +441,12 @@ def play(pane, args, preset):
     screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), give_up,
                          "the shell's line after the game")
     prompt = time.monotonic() - pressed
-    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1][:3].strip()
+    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1].split()[0]
+    term = next(line for line in screen if DONE_MARK in line).split(TERM_MARK)[-1].strip()
     time.sleep(0.3)
     alternate, cursor, mouse = pane.flags()
+    if args.mosh:
+        alternate = "0"  # mosh-client's own screen, not the game's
     restored = alternate == "0" and cursor == "1" and mouse == "0"
 
     if shown:
@@ -392,7 +457,7 @@ def play(pane, args, preset):
         figures = "turn -> picture: none shown"
     if args.turns:
         figures += f" ({rate / 1000:.1f} kB/s reached the pane)"
-    print(f"{preset}: {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
+    print(f"{preset} (TERM {term}): {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
           f" exit status {status}; terminal {'given back' if restored else 'NOT given back'}"
           f" (main screen {alternate == '0'}, cursor {cursor == '1'}, mouse off {mouse == '0'})",
           flush=True)
@@ -403,6 +468,8 @@ def play(pane, args, preset):
         failures.append(f"Q -> prompt took {prompt:.1f} s, more than {args.prompt_bound:.0f} s")
     if not restored:
         failures.append("the game did not give the terminal back")
+    if args.mosh and term != "xterm-256color":
+        failures.append(f"the game ran with TERM {term}, not mosh's xterm-256color")
     if status != "0":
         failures.append(f"the game ended with status {status}, not 0")
     for failure in failures:

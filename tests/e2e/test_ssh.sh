@@ -3,8 +3,11 @@
 # player's terminal, sshd in a private network namespace, the link between
 # them shaped (scripts/far-link.sh).
 #
-#   test_ssh.sh GAME [EARLY]            the check, on the slow link
-#   test_ssh.sh --measure PRESET|all [GAME]   figures only, nothing judged
+#   test_ssh.sh [--mosh] GAME [EARLY]            the check, on the slow link
+#   test_ssh.sh [--mosh] --measure PRESET|all [GAME]   figures only, nothing judged
+#
+# With --mosh the player's terminal is mosh-client, its UDP carried on the
+# same shaped link to a mosh-server started over that ssh (test_mosh.sh).
 #
 # The check asks only what holds on a loaded two-core machine: after some
 # play on 160 kbit/s with 40 ms each way, Q gives the shell's line back
@@ -14,6 +17,9 @@
 # of seconds, while one that keeps the link's buffers near empty needs about
 # a round trip and a picture. The bound is five times the one second a
 # player would accept, for a loaded machine, and still far below a backlog.
+# Either way the picture must come through whole (the frame's top border,
+# the intro gone after a key); through mosh, whose TERM is xterm-256color
+# and whose terminal lacks some of xterm's, the letters must show too.
 # Measuring (TURNS, 40 by default, and TURN_WAIT in the environment) prints
 # turn -> picture median / p90 / p99, turns never shown and Q -> prompt.
 set -u
@@ -28,6 +34,14 @@ for tool in ssh ssh-keygen ip tc tmux python3; do
 done
 [ -x "$(command -v sshd || echo /usr/sbin/sshd)" ] || skip "sshd is not installed (openssh-server)"
 [ "$(id -u)" = 0 ] || skip "making a network namespace needs root"
+MOSH=
+if [ "${1:-}" = --mosh ]; then
+  shift
+  MOSH=--mosh
+  for tool in mosh-server mosh-client; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (mosh)"
+  done
+fi
 
 if [ "${1:-}" = --measure ]; then
   presets=${2:?usage: $0 --measure lan|10mbit|slow|1mbit|all [GAME]}
@@ -35,12 +49,15 @@ if [ "${1:-}" = --measure ]; then
   [ "$presets" = all ] && presets="lan 10mbit slow 1mbit"
   status=0
   for preset in $presets; do
-    "$TOP/scripts/far-link.sh" "$preset" python3 "$HERE/ssh_drive.py" "$GAME" \
+    "$TOP/scripts/far-link.sh" "$preset" python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
       --turns "${TURNS:-40}" --turn-wait "${TURN_WAIT:-60}" --play "${PLAY:-0}" || status=$?
   done
   exit "$status"
 fi
 
 GAME=$(realpath "${1:?usage: $0 path/to/serifall [path/to/serifall-early]}")
-exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" \
-  --turns 0 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND"
+# A few turns through mosh bring the letters into sight (or fail to).
+TURNS=0
+[ -n "$MOSH" ] && TURNS=4
+exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
+  --turns "$TURNS" --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND"
