@@ -1,5 +1,7 @@
 #include "platform/input.h"
 
+#include <algorithm>
+
 #include "platform/input_clock.h"
 #include "platform/input_select.h"
 #include "platform/input_x11.h"
@@ -89,10 +91,8 @@ void inputClose() {
 }
 
 void inputAwaitAnswer() {
-  int millis = 2 * outputRoundTripMillis() + kAnswerSlackMillis;
-  if (millis < kShortestAwaitMillis) millis = kShortestAwaitMillis;
-  if (millis > kLongestAwaitMillis) millis = kLongestAwaitMillis;
-  termAwaitAnswer(term, millis);
+  termAwaitAnswer(term, std::clamp(2 * outputRoundTripMillis() + kAnswerSlackMillis, kShortestAwaitMillis,
+                                   kLongestAwaitMillis));
 }
 
 const char* inputRestoreBytes(size_t* length) {

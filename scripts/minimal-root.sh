@@ -210,22 +210,23 @@ note "as a user sudo refuses: told so, with the command to run as root"
 T kill-server
 unmount_root "$WORK/source"
 
+# timed_step ROOT COMMAND LIMIT WHAT: runs COMMAND in the tree within LIMIT
+# seconds; it must succeed, and its time and output go to the result.
+timed_step() {
+  t0=$(now)
+  in_pane "$WORK/$1" "cd /home/player/serifall && $2"
+  wait_screen "EXIT=" "$3" || fail "$2 did not end"
+  transcript | grep -q 'EXIT=0' || fail "$2 failed"
+  note "$2 ($4): $(since "$t0") s"
+  transcript | sed 's/^/  | /' >>"$RESULT"
+}
+
 # The package from its source, in a root with only build-essential and the
 # Build-Depends: those installed first, then dpkg-buildpackage alone timed.
 new_root build
 copy_tree build
-t0=$(now)
-in_pane "$WORK/build" "cd /home/player/serifall && ./serifall.sh deps deb"
-wait_screen "EXIT=" 1800 || fail "./serifall.sh deps deb did not end"
-transcript | grep -q 'EXIT=0' || fail "./serifall.sh deps deb failed"
-note "./serifall.sh deps deb (build-essential and the Build-Depends): $(since "$t0") s"
-transcript | sed 's/^/  | /' >>"$RESULT"
-t0=$(now)
-in_pane "$WORK/build" "cd /home/player/serifall && ./serifall.sh deb"
-wait_screen "EXIT=" 3600 || fail "./serifall.sh deb did not end"
-transcript | grep -q 'EXIT=0' || fail "./serifall.sh deb failed"
-note "./serifall.sh deb (dpkg-buildpackage -us -uc, unit tests included): $(since "$t0") s"
-transcript | sed 's/^/  | /' >>"$RESULT"
+timed_step build "./serifall.sh deps deb" 1800 "build-essential and the Build-Depends"
+timed_step build "./serifall.sh deb" 3600 "dpkg-buildpackage -us -uc, unit tests included"
 deb=$(ls "$WORK"/build/home/player/serifall/serifall_*.deb)
 T kill-server
 unmount_root "$WORK/build"
