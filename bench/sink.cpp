@@ -15,7 +15,7 @@
 #include <string>
 
 #include "game/display/colour_pairs.h"
-#include "platform/output.h"
+#include "platform/output/output.h"
 
 int64_t benchMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(

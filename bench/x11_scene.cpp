@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/loop/frame.h"
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 #ifdef SERIFALL_HAVE_X11
 #include <xcb/xcb.h>

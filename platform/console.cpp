@@ -8,10 +8,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/input.h"
-#include "platform/output.h"
-#include "platform/term_raw.h"
-#include "platform/term_type.h"
+#include "platform/input/input.h"
+#include "platform/output/output.h"
+#include "platform/terminal/term_raw.h"
+#include "platform/terminal/term_type.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "game/world/letters.h"
 #include "game/world/levels.h"
 #include "game/world/shots.h"
-#include "platform/output.h"
+#include "platform/output/output.h"
 
 Tessor::Base::Timer frameTimer;
 float frameTime;

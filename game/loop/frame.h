@@ -9,7 +9,7 @@
 
 #include "base/ktimer.h"
 #include "game/gfx/stars.h"
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 extern Tessor::Base::Timer frameTimer;
 extern float frameTime;

@@ -9,8 +9,8 @@
 #include "game/loop/random.h"
 #include "game/loop/state.h"
 #include "platform/console.h"
-#include "platform/input.h"
-#include "platform/signals.h"
+#include "platform/input/input.h"
+#include "platform/terminal/signals.h"
 
 namespace {
 

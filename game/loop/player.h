@@ -1,7 +1,7 @@
 // The player's side of a frame: keys, firing and mouse look.
 #pragma once
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 // W bursts, space fires, Q (or a quit key) ends the game: returns false.
 bool handleKeys(const InputState& input);

@@ -19,8 +19,8 @@
 
 #include "fuzz/term_model.h"
 #include "fuzz/term_tokens.h"
-#include "platform/input_parser.h"
-#include "platform/term_input.h"
+#include "platform/input/input_parser.h"
+#include "platform/input/term/term_input.h"
 
 namespace {
 

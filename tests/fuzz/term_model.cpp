@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/term_input.h"
+#include "platform/input/term/term_input.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "fuzz/term_tokens.h"
-#include "platform/input.h"
-#include "platform/input_pointer.h"
+#include "platform/input/input.h"
+#include "platform/input/input_pointer.h"
 
 struct KeyModel {
   int64_t lastPress = -1;        // time of the latest byte that may have pressed it

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 namespace {
 

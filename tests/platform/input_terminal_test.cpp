@@ -6,9 +6,9 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/input_select.h"
-#include "platform/output.h"
-#include "platform/term_input.h"
+#include "platform/input/input_select.h"
+#include "platform/input/term/term_input.h"
+#include "platform/output/output.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/input.h"
-#include "platform/input_x11.h"
+#include "platform/input/input.h"
+#include "platform/input/x11/input_x11.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/output_pace.h"
+#include "platform/output/output_pace.h"
 
 namespace {
 

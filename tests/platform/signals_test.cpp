@@ -13,8 +13,8 @@
 #include <csignal>
 #include <string>
 
-#include "platform/signals.h"
-#include "platform/term_raw.h"
+#include "platform/terminal/signals.h"
+#include "platform/terminal/term_raw.h"
 
 namespace {
 

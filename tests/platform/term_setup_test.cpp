@@ -12,8 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/term_raw.h"
-#include "platform/term_type.h"
+#include "platform/terminal/term_raw.h"
+#include "platform/terminal/term_type.h"
 
 namespace {
 

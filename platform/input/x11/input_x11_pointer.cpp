@@ -1,4 +1,4 @@
-#include "platform/input_x11_pointer.h"
+#include "platform/input/x11/input_x11_pointer.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>

@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-#include "platform/input_parser.h"
+#include "platform/input/input_parser.h"
 
 constexpr int64_t kEdgeRate = 40;  // units (cells, or pixels) per second
 

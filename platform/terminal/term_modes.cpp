@@ -1,6 +1,6 @@
-#include "platform/term_modes.h"
+#include "platform/terminal/term_modes.h"
 
-#include "platform/output.h"
+#include "platform/output/output.h"
 
 #include <unistd.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/term_raw.h"
+#include "platform/terminal/term_raw.h"
 
 #include <termios.h>
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/input.h"
+#include "platform/input/input_state.h"
 
 // windowId: the terminal's window (WINDOWID), or 0 to skip the focus test
 // and anchor at (100, 100). False when no display can be opened or the

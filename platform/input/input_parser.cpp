@@ -1,4 +1,4 @@
-#include "platform/input_parser.h"
+#include "platform/input/input_parser.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "platform/input.h"
+#include "platform/input/input.h"
 
 #include <algorithm>
 
-#include "platform/input_clock.h"
-#include "platform/input_select.h"
-#include "platform/input_x11.h"
-#include "platform/output.h"
-#include "platform/term_input.h"
-#include "platform/term_modes.h"
+#include "platform/input/input_clock.h"
+#include "platform/input/input_select.h"
+#include "platform/input/term/term_input.h"
+#include "platform/input/x11/input_x11.h"
+#include "platform/output/output.h"
+#include "platform/terminal/term_modes.h"
 
 namespace {
 

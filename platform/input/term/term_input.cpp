@@ -1,4 +1,4 @@
-#include "platform/term_input.h"
+#include "platform/input/term/term_input.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -9,10 +9,10 @@
 #include <ctime>
 #include <initializer_list>
 
-#include "platform/input_clock.h"
-#include "platform/output.h"
-#include "platform/signals.h"
-#include "platform/term_modes.h"
+#include "platform/input/input_clock.h"
+#include "platform/output/output.h"
+#include "platform/terminal/signals.h"
+#include "platform/terminal/term_modes.h"
 
 namespace {
 

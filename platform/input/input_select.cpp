@@ -1,4 +1,4 @@
-#include "platform/input_select.h"
+#include "platform/input/input_select.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/output.h"
+#include "platform/output/output.h"
 
 #include <curses.h>
 #include <fcntl.h>
@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_clock.h"
-#include "platform/output_pace.h"
-#include "platform/signals.h"
-#include "platform/term_raw.h"
+#include "platform/input/input_clock.h"
+#include "platform/output/output_pace.h"
+#include "platform/terminal/signals.h"
+#include "platform/terminal/term_raw.h"
 
 bool outputSynchronized = false;
 bool outputCountSwitches = false;

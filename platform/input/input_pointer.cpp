@@ -1,4 +1,4 @@
-#include "platform/input_pointer.h"
+#include "platform/input/input_pointer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/input_clock.h"
+#include "platform/input/input_clock.h"
 
 #include <ctime>
 

@@ -1,9 +1,9 @@
-#include "platform/signals.h"
+#include "platform/terminal/signals.h"
 
-// input.h before term.h: terminfo's capability macros (hangup, lines, ...)
-// would otherwise rewrite names in it.
-#include "platform/input.h"
-#include "platform/term_raw.h"
+// Ours before term.h: terminfo's capability macros (hangup, lines, ...)
+// would otherwise rewrite names in them.
+#include "platform/terminal/term_modes.h"
+#include "platform/terminal/term_raw.h"
 
 #include <curses.h>
 #include <fcntl.h>
@@ -76,9 +76,7 @@ void onSuspend(int) { suspendSignal = 1; }
 // Only async-signal-safe calls: write, poll, fcntl, tcsetattr, raise.
 void onFatal(int sig) {
   int savedErrno = errno;
-  size_t length = 0;
-  const char* modesOff = inputRestoreBytes(&length);
-  writeAll(modesOff, length);
+  writeAll(termRestoreBuffer, static_cast<size_t>(termRestoreLength));
   writeAll(crashRestore, crashRestoreLength);
   termShellModes();
   errno = savedErrno;

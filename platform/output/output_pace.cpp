@@ -1,4 +1,4 @@
-#include "platform/output_pace.h"
+#include "platform/output/output_pace.h"
 
 namespace {
 

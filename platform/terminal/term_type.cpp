@@ -1,4 +1,4 @@
-#include "platform/term_type.h"
+#include "platform/terminal/term_type.h"
 
 #include <curses.h>
 #include <term.h>

@@ -1,10 +1,10 @@
-#include "platform/input_x11.h"
+#include "platform/input/x11/input_x11.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
-#include "platform/input_x11_pointer.h"
+#include "platform/input/x11/input_x11_pointer.h"
 
 namespace {
 

@@ -30,16 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct InputState {
-  bool w = false;  // held at the moment of polling
-  bool space = false;
-  bool q = false;
-  int signalKey = 0;     // Ctrl-C or Ctrl-\ read as a key: the signal it stands for
-  bool suspend = false;  // Ctrl-Z that arrived as a key event
-  bool hangup = false;   // the terminal went away (end of file, EIO)
-  int32_t dx = 0;        // pointer motion since the last poll, view cells
-  int32_t dy = 0;
-};
+#include "platform/input/input_state.h"
 
 // Probes the terminal on inFd/outFd and enables the chosen backend's modes.
 // Call after curses has taken the terminal over and drawn once. Never blocks

@@ -1,4 +1,4 @@
-#include "platform/input_keys.h"
+#include "platform/input/input_keys.h"
 
 #include <csignal>
 

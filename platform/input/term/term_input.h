@@ -9,10 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/input.h"
-#include "platform/input_keys.h"
-#include "platform/input_parser.h"
-#include "platform/input_pointer.h"
+#include "platform/input/input_keys.h"
+#include "platform/input/input_parser.h"
+#include "platform/input/input_pointer.h"
+#include "platform/input/input_state.h"
 
 constexpr int64_t kProbeDeadlineMicros = 1000000;
 
