@@ -28,10 +28,21 @@ case $SUITE in
   bookworm | trixie) ;;
   *) echo "minimal-root: usage: $0 [bookworm|trixie] (this machine is '$SUITE')" >&2; exit 2 ;;
 esac
-# The mirror this machine uses, so the roots see the same archive.
-MIRROR=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\/\{0,1\}\)$/\1/p; s/^deb \(http[^ ]*\/debian\/\{0,1\}\) .*/\1/p' \
-  /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sources.list.d/*.list 2>/dev/null | head -n 1)
-MIRROR=${MIRROR:-http://deb.debian.org/debian}
+# The roots come from the archive this machine installs from, so they see
+# what it sees. apt reads its own sources (sources.list, sources.list.d's
+# *.list and deb822 *.sources, with their options, disabled entries and
+# APT_CONFIG), so apt is asked: the first binary entry of a release itself,
+# not of its -updates or -security.
+command -v apt-get >/dev/null || { echo "minimal-root: no apt-get on this machine to read its Debian mirror from" >&2; exit 1; }
+# shellcheck disable=SC2016 # the fields are apt's, not the shell's
+MIRROR=$(apt-get indextargets --no-release-info --format '$(TARGET_OF) $(RELEASE) $(REPO_URI) $(SOURCESENTRY)' \
+  'Identifier: Packages' 2>/dev/null | awk '$1 == "deb" && $2 !~ /[-\/]/ && $3 ~ /^(https?|file):/ { print $3, $4; exit }')
+[ -n "$MIRROR" ] || {
+  echo "minimal-root: no Debian archive in this machine's apt sources (/etc/apt/sources.list, /etc/apt/sources.list.d/*.list or *.sources); add one as for apt-get update" >&2
+  exit 1
+}
+MIRROR_ENTRY=${MIRROR#* }
+MIRROR=${MIRROR%% *}
 TARBALL=$CACHE/$SUITE-minbase.tgz
 INTRO="Studio 'Vellmoor' przedstawia"
 WORK=$(mktemp -d /var/tmp/serifall-roots.XXXXXX)
@@ -139,7 +150,7 @@ fail() {
 }
 
 run_start=$(now)
-note "minimal-root run of $(date -u '+%Y-%m-%d %H:%M UTC'), Debian $SUITE, on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), mirror $MIRROR${APT_CACHE:+, apt cache $APT_CACHE}"
+note "minimal-root run of $(date -u '+%Y-%m-%d %H:%M UTC'), Debian $SUITE, on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), mirror: this machine's ($MIRROR_ENTRY)${APT_CACHE:+, apt cache $APT_CACHE}"
 
 # copy_tree ROOT: the tree as a clone holds it (tracked and new files, no
 # build folders) into the player's home.
