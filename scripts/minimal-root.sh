@@ -26,7 +26,7 @@ APT_CACHE=${SERIFALL_APT_CACHE:-}
 SUITE=${1:-$(. /etc/os-release && echo "${VERSION_CODENAME:-}")}
 case $SUITE in
   bookworm | trixie) ;;
-  *) echo "minimal-root: usage: $0 [bookworm|trixie] (this machine is '$SUITE')" >&2; exit 2 ;;
+  *) echo "minimal-root: usage: $0 [bookworm|trixie] ('$SUITE' is neither; with no argument, this machine's release is taken)" >&2; exit 2 ;;
 esac
 # The roots come from the archive this machine installs from, so they see
 # what it sees. apt reads its own sources (sources.list, sources.list.d's
