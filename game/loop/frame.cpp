@@ -11,6 +11,7 @@
 #include "game/loop/player.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
+#include "game/loop/screen_size.h"
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/levels.h"
@@ -112,6 +113,9 @@ void drawWorld() {
 }  // namespace
 
 bool runFrame() {
+  // The output step of the last frame resized curses to the terminal's
+  // size; this frame is drawn and aimed for it.
+  followScreenSize(getmaxy(stdscr), getmaxx(stdscr));
   // The formation is never turned or scaled; the grid goes through the
   // general transform so the drawing matches the kills made on it.
   rebuildDisplayGrid(0.0f, 1.0f);
