@@ -17,7 +17,8 @@
 bool x11Open(unsigned long windowId);
 
 // Fills the keys and the pointer motion of `state` as of now: a key reads
-// down while held, and once for a tap made since the last read.
+// down while held, and once for a tap made since the last read; the arrow
+// keys' turning (input_keys.h, exact: the raw events have releases).
 void x11Read(InputState& state, int64_t now);
 
 // Moves the pointer to the anchor and forgets motion made so far.
