@@ -154,6 +154,34 @@ TEST_F(X11Backend, KeysHeldTappedAndFocusGated) {
   ASSERT_EQ(std::system("xdotool keyup w"), 0);
 }
 
+// An arrow tapped turns one cell, however long after it is read; held, it
+// turns on until its release. Events arrive in order, so a Q read after
+// the release means the release was read too.
+TEST_F(X11Backend, ArrowsTapOneCellAndTurnWhileHeld) {
+  ASSERT_TRUE(x11Open(focusedWindow(50, 40)));
+  InputState turned;
+  auto sum = [&turned](const InputState& s) {
+    turned.turnX += s.turnX;
+    turned.turnY += s.turnY;
+    return s;
+  };
+  ASSERT_EQ(std::system("xdotool key Right"), 0);
+  readUntil([&](const InputState& s) { return sum(s).turnX != 0; });
+  for (int i = 0; i < 400; i++) sum(readOnce());  // past the time that makes a hold
+  EXPECT_EQ(turned.turnX, 1);
+  EXPECT_EQ(turned.turnY, 0);
+  turned = InputState{};
+  ASSERT_EQ(std::system("xdotool keydown Up"), 0);
+  readUntil([&](const InputState& s) { return sum(s).turnY <= -5; });
+  EXPECT_LE(turned.turnY, -5);
+  ASSERT_EQ(std::system("xdotool keyup Up key q"), 0);
+  EXPECT_TRUE(readUntil([&](const InputState& s) { return sum(s).q; }).q);
+  turned = InputState{};
+  for (int i = 0; i < 400; i++) sum(readOnce());
+  EXPECT_EQ(turned.turnY, 0);
+  EXPECT_EQ(turned.turnX, 0);
+}
+
 // A tap pressed and released between two polls is gone from the keymap;
 // the byte the terminal got for it makes it read down in the next poll.
 TEST_F(X11Backend, TapBetweenPollsReadsDownOnce) {
