@@ -46,7 +46,7 @@ for program in "$GAME" "$EARLY"; do
   screen >"$SHOTS/large"
   resize_to 240 160
   screen >"$SHOTS/smaller"
-  shift=$(python3 "$(dirname "$0")/view_shift.py" "$SHOTS/large" "$SHOTS/smaller")
+  shift=$(awk -f "$(dirname "$0")/view_shift.awk" "$SHOTS/large" "$SHOTS/smaller")
   # The centre moved from (100, 150) to (80, 120): the world with it.
   [ "$shift" = "-20 -30" ] || fail "the world moved by $shift, not with the centre (-20 -30)"
 
