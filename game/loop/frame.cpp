@@ -58,6 +58,8 @@ void resetGame(uint64_t seed) {
 }
 
 void startGame() {
+  // The window may have changed size during the intro.
+  takeScreenSize(getmaxy(stdscr), getmaxx(stdscr));
   setUpLevel(true);
   openingBurst();
   makeExplosion(1, 'a', false, true, Vec2i{55, 15});

@@ -24,3 +24,9 @@ void followScreenSize(int32_t rows, int32_t cols) {
   screenCols = cols;
   if (starField) starField->centre = Vec2{static_cast<float>(cols / 2), static_cast<float>(rows / 2)};
 }
+
+void takeScreenSize(int32_t rows, int32_t cols) {
+  if (rows < 1 || cols < 1) return;
+  screenRows = rows;
+  screenCols = cols;
+}

@@ -11,3 +11,7 @@
 // the view's -120..120 allows); a running shake keeps the same aim when it
 // puts the view back; the star field streams from the new centre.
 void followScreenSize(int32_t rows, int32_t cols);
+
+// The console's size at the start of a game, before anything was aimed:
+// the view stays as it is.
+void takeScreenSize(int32_t rows, int32_t cols);

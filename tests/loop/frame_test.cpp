@@ -176,3 +176,15 @@ TEST_F(FrameTest, ArrowTurnsMoveTheViewAlsoInAShake) {
   EXPECT_EQ(viewRow, -1);
   EXPECT_TRUE(playerShots.empty());
 }
+
+// Resized during the intro: the game starts on the new size with the view
+// it always starts with.
+TEST_F(FrameTest, AGameStartsOnTheSizeOfItsStart) {
+  resizeterm(40, 100);
+  start();
+  ASSERT_TRUE(frame(0.001f));
+  EXPECT_EQ(viewRow, 0);
+  EXPECT_EQ(viewCol, 0);
+  expectWholeFrame(40, 100);
+  EXPECT_EQ(starField->centre.x, 50.0f);
+}
