@@ -128,7 +128,7 @@ void keysArrow(KeyTracker& keys, InputArrow which, int32_t type, bool exact, int
   if (type == 1) keys.anyKey = true;
   if (!exact) {
     arrow.heldSince = -1;
-    timedPress(keys.timing, arrow.key, now);
+    timedPress(keys.arrowTiming, arrow.key, now);
     if (arrow.key.phase != repeating) arrow.owed += 1;
     return;
   }

@@ -71,6 +71,9 @@ struct ArrowKey {
 struct KeyTracker {
   HeldKey keys[keyCount];
   ArrowKey arrows[arrowCount];
+  // Learnt from the arrows alone, so that they never change how W, space
+  // and Q are timed.
+  RepeatTiming arrowTiming;
   RepeatTiming timing;
   int signalKey = 0;     // Ctrl-C (SIGINT) or Ctrl-\ (SIGQUIT) arrived as a key
   bool suspend = false;  // Ctrl-Z arrived as a key

@@ -103,6 +103,16 @@ TEST(ArrowKeys, LeaveTheOtherKeysAlone) {
   // Right tapped; left and up held for 2 s, steady for the last 1.75 s.
   EXPECT_EQ(state.turnX, 1 - (1 + 70));
   EXPECT_EQ(state.turnY, -(1 + 70));
+
+  // Where presses are timed, an arrow's autorepeat teaches nothing about
+  // how long W, space and Q stay down.
+  TermInput timed;
+  termStart(timed, -1, -1, true);
+  for (int64_t ms : {0, 900, 980, 1060, 1140})
+    termFeed(timed, reinterpret_cast<const uint8_t*>("\x1b[B"), 3, ms * 1000);
+  EXPECT_EQ(timed.keys.timing.delayWindow, kDelayWindowDefault);
+  EXPECT_EQ(timed.keys.timing.repeatHold, kRepeatHoldDefault);
+  EXPECT_EQ(timed.keys.arrowTiming.repeatHold, 240000);
 }
 
 TEST(InputSelect, ProgramsThatShowTerminalsInTheirOwnWindowsGetTheTerminal) {
