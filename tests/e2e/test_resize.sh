@@ -4,9 +4,7 @@
 # new centre; the world cell under the crosshair stays under it. Every
 # check waits for a picture, never for a span of game time.
 . "$(dirname "$0")/lib.sh"
-
-SHOTS=$(mktemp -d)
-trap 'cleanup; rm -rf "$SHOTS"' EXIT
+. "$(dirname "$0")/turns.sh"
 
 # whole_frame ROWS COLS: the frame drawn for that size (one capture).
 whole_frame() {
@@ -34,19 +32,14 @@ resize_to() {
   ! has_exited || fail "the game ended at $1x$2"
 }
 
-# The formation, somewhere within 50 cells of the world's origin, is all on
-# a 300 x 200 screen once the view has followed the centre there.
-formation_shown() { [ "$(screen | grep -o A | wc -l)" -ge 100 ]; }
-
 for program in "$GAME" "$EARLY"; do
   start_game "$program"
   for size in 120x40 60x20 1x1 2x3 80x25 300x200; do resize_to "${size%x*}" "${size#*x}"; done
 
-  wait_for formation_shown "the formation on the large screen"
-  screen >"$SHOTS/large"
+  show_formation
   resize_to 240 160
-  screen >"$SHOTS/smaller"
-  shift=$(awk -f "$(dirname "$0")/view_shift.awk" "$SHOTS/large" "$SHOTS/smaller")
+  still "$TURNS/now" || fail "the view never held still"
+  shift=$(awk -f "$(dirname "$0")/view_shift.awk" "$TURNS/start" "$TURNS/now")
   # The centre moved from (100, 150) to (80, 120): the world with it.
   [ "$shift" = "-20 -30" ] || fail "the world moved by $shift, not with the centre (-20 -30)"
 

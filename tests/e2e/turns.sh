@@ -1,10 +1,31 @@
-# Helpers for the runs that turn the view with the arrow keys (sourced after
+# Helpers for the runs that measure turns of the view (sourced after
 # lib.sh). The formation and the enemy shots' centres ('A') stay put in the
 # world, so how far they moved on screen is how far the view turned
 # (view_shift.awk); nothing here waits for a span of game time.
 
 TURNS=$(mktemp -d)
 trap 'cleanup; rm -rf "$TURNS"' EXIT
+
+# still FILE: a capture taken once the view holds still, four captures in
+# a row with the letters where the one before had them. An enemy shot that
+# reaches the player shakes the view, frame by frame, for up to four
+# seconds, and then puts it back where the player turned it.
+still() {
+  same=0 tries=0
+  screen >"$1"
+  while [ "$same" -lt 4 ] && [ "$tries" -lt 600 ]; do
+    sleep 0.05
+    screen >"$TURNS/next"
+    if [ "$(awk -f "$(dirname "$0")/view_shift.awk" "$1" "$TURNS/next")" = "0 0" ]; then
+      same=$((same + 1))
+    else
+      same=0
+    fi
+    mv "$TURNS/next" "$1"
+    tries=$((tries + 1))
+  done
+  [ "$same" -ge 4 ]
+}
 
 # On a 300 x 200 screen the view that followed the centre there shows the
 # whole world the formation can stand in; `start` is the picture turns are
@@ -13,27 +34,13 @@ show_formation() {
   T resize-window -t g -x 300 -y 200
   wait_for '[ "$(screen | grep -o A | wc -l)" -ge 100 ] && [ "$(cell 100 150)" = "+" ]' \
     "the formation on the large screen"
-  screen >"$TURNS/start"
+  still "$TURNS/start" || fail "the view never held still"
 }
 
-# The turn since `start`, as "ROWS COLS" the world moved on screen.
-turned() {
-  screen >"$TURNS/now"
-  awk -f "$(dirname "$0")/view_shift.awk" "$TURNS/start" "$TURNS/now"
-}
-
-# The turn once the view holds still: five captures in a row agree. An
-# enemy shot that reaches the player shakes the view, frame by frame, for
-# up to four seconds, and then puts it back where the player turned it.
+# The turn since `start` once the view holds still, as "ROWS COLS" the
+# world moved on screen; fails when it never holds still.
 settled() {
-  last=none same=0 tries=0
-  while [ "$same" -lt 5 ] && [ "$tries" -lt 600 ]; do
-    now=$(turned)
-    if [ "$now" = "$last" ]; then same=$((same + 1)); else same=1 last=$now; fi
-    tries=$((tries + 1))
-    sleep 0.05
-  done
-  [ "$same" -ge 5 ] && echo "$last"
+  still "$TURNS/now" && awk -f "$(dirname "$0")/view_shift.awk" "$TURNS/start" "$TURNS/now"
 }
 
 # plus "ROWS COLS" DR DC
