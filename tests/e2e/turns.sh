@@ -46,15 +46,19 @@ settled() {
 # plus "ROWS COLS" DR DC
 plus() { echo "$((${1% *} + $2)) $((${1#* } + $3))"; }
 
-# tap KEY DR DC: one tap of KEY moves the world by (DR, DC), and a little
-# later it is still there (a tap is one cell, not a hold). The pause keeps
-# taps apart by more than an autorepeat's first gap.
+# The turn since `start` in one capture (a shake may be in it).
+turned() {
+  screen >"$TURNS/now"
+  awk -f "$(dirname "$0")/view_shift.awk" "$TURNS/start" "$TURNS/now"
+}
+
+# tap KEY DR DC: one tap of KEY moves the world by (DR, DC), and once the
+# view holds still it is there still (a tap is one cell, not a hold).
 tap() {
   from=$(settled) || fail "the view never held still"
   want=$(plus "$from" "$2" "$3")
   T send-keys -t g "$1"
-  wait_for "[ \"\$(settled)\" = \"$want\" ]" "the world moved from $from to $want after $1"
-  sleep 0.4
+  wait_for "[ \"\$(turned)\" = \"$want\" ]" "the world moved from $from to $want after $1"
   [ "$(settled)" = "$want" ] || fail "$1 tapped once turned on from $from to $(settled)"
 }
 
