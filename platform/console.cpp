@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -18,6 +19,17 @@ namespace {
 // What consoleOpen read; the intro lines are kept within it.
 ConsoleSize openedSize{0, 0};
 
+// Where the terminal keeps no alternate screen (GNU screen's default, mosh,
+// Emacs) the last picture would stay above the prompt: the screen is
+// cleared, in plain colours, before the alternate screen is left.
+void blankScreen() {
+  for (const char* name : {"sgr0", "clear"}) {
+    const char* bytes = tigetstr(name);
+    if (bytes && bytes != reinterpret_cast<const char*>(-1))
+      outputWriteWithin(STDOUT_FILENO, bytes, std::strlen(bytes), 200);
+  }
+}
+
 // Everything that restores the terminal is queued first and goes out as
 // one: when the terminal has stopped reading, the pictures it has not read
 // make room for it. The shell's modes come back only once the terminal has
@@ -25,6 +37,7 @@ ConsoleSize openedSize{0, 0};
 // meanwhile would otherwise discard it.
 void handBack(bool closing) {
   outputHandOver();
+  blankScreen();
   if (closing) inputClose();
   else inputPause();
   curs_set(1);

@@ -16,8 +16,8 @@ struct ConsoleSize {
   int32_t cols;
 };
 
-// Takes the terminal over for curses and reads its size (the only time the
-// size is read). Empty when it did; otherwise the one line to print before
+// Takes the terminal over for curses and reads its size (later sizes reach
+// curses in the output step; the game reads them from there). Empty when it did; otherwise the one line to print before
 // exiting with status 1.
 std::string consoleOpen(ConsoleSize& size);
 

@@ -11,6 +11,7 @@
 #include "game/loop/player.h"
 #include "game/loop/powerup.h"
 #include "game/loop/random.h"
+#include "game/loop/screen_size.h"
 #include "game/loop/state.h"
 #include "game/world/letters.h"
 #include "game/world/levels.h"
@@ -57,6 +58,8 @@ void resetGame(uint64_t seed) {
 }
 
 void startGame() {
+  // The window may have changed size during the intro.
+  takeScreenSize(getmaxy(stdscr), getmaxx(stdscr));
   setUpLevel(true);
   openingBurst();
   makeExplosion(1, 'a', false, true, Vec2i{55, 15});
@@ -112,6 +115,9 @@ void drawWorld() {
 }  // namespace
 
 bool runFrame() {
+  // The output step of the last frame resized curses to the terminal's
+  // size; this frame is drawn and aimed for it.
+  followScreenSize(getmaxy(stdscr), getmaxx(stdscr));
   // The formation is never turned or scaled; the grid goes through the
   // general transform so the drawing matches the kills made on it.
   rebuildDisplayGrid(0.0f, 1.0f);

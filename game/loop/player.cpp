@@ -36,9 +36,16 @@ bool handleKeys(const InputState& input) {
 }
 
 void mouseLook(const InputState& input) {
-  if (shakeActive) return;  // motion during a shake is dropped, not saved
+  if (shakeActive) {  // pointer motion during a shake is dropped, not saved
+    shakeSavedRow = turned(shakeSavedRow, input.turnY);
+    shakeSavedCol = turned(shakeSavedCol, input.turnX);
+    return;
+  }
   viewRow = turned(viewRow, input.dy);
   viewCol = turned(viewCol, input.dx);
+  if (input.turnX == 0 && input.turnY == 0) return;
+  viewRow = turned(viewRow, input.turnY);
+  viewCol = turned(viewCol, input.turnX);
 }
 
 void runFireCooldown() {

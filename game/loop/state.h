@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-// Console size, what the console read when it opened (0 until then); a
-// later resize is not noticed. No game start changes it.
+// Console size: what the console read when it opened (0 until then), then
+// whatever size the terminal has at the start of each frame
+// (screen_size.h). No game start changes it.
 extern int32_t screenRows;
 extern int32_t screenCols;
 

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "platform/input/input_pointer.h"
+
 namespace {
 
 enum Phase : uint8_t { idle, tapped, candidate, repeating };
@@ -99,7 +101,58 @@ void releaseKey(HeldKey& key) {
   key.downUntil = 0;
 }
 
+// Steady turning from the last count up to `upTo`: while autorepeat holds
+// the key (timed), or from kSteadyAfterMicros after the press until the
+// release (exact).
+void accrue(ArrowKey& arrow, bool exact, int64_t upTo) {
+  int64_t from = arrow.turnedTo;
+  int64_t until = upTo;
+  if (exact) {
+    if (!arrow.key.reported) until = from;
+    if (from < arrow.heldSince + kSteadyAfterMicros) from = arrow.heldSince + kSteadyAfterMicros;
+  } else {
+    if (arrow.key.phase != repeating) until = from;
+    if (until > arrow.key.downUntil) until = arrow.key.downUntil;
+  }
+  if (until > from) arrow.owed += turnUnits(arrow.carry, until - from);
+  if (upTo > arrow.turnedTo) arrow.turnedTo = upTo;
+}
+
+bool exactArrow(const ArrowKey& arrow) { return arrow.heldSince >= 0; }
+
 }  // namespace
+
+void keysArrow(KeyTracker& keys, InputArrow which, int32_t type, bool exact, int64_t now) {
+  ArrowKey& arrow = keys.arrows[which];
+  accrue(arrow, exactArrow(arrow), now);
+  if (type == 1) keys.anyKey = true;
+  if (!exact) {
+    arrow.heldSince = -1;
+    timedPress(keys.arrowTiming, arrow.key, now);
+    if (arrow.key.phase != repeating) arrow.owed += 1;
+    return;
+  }
+  if (type == kTypeRelease) {
+    arrow.key.reported = false;
+  } else if (!arrow.key.reported) {
+    arrow.key.reported = true;
+    arrow.heldSince = now;
+    arrow.carry = 0;
+    arrow.owed += 1;
+  }
+}
+
+void keysTurn(KeyTracker& keys, int64_t now, int32_t& x, int32_t& y) {
+  int64_t cells[arrowCount];
+  for (int a = 0; a < arrowCount; a++) {
+    ArrowKey& arrow = keys.arrows[a];
+    accrue(arrow, exactArrow(arrow), now);
+    cells[a] = arrow.owed;
+    arrow.owed = 0;
+  }
+  x = static_cast<int32_t>(cells[arrowRight] - cells[arrowLeft]);
+  y = static_cast<int32_t>(cells[arrowDown] - cells[arrowUp]);
+}
 
 void keysByte(KeyTracker& keys, uint8_t byte, int64_t now) {
   keys.anyKey = true;
@@ -145,4 +198,5 @@ void keysPolled(KeyTracker& keys) {
 
 void keysRelease(KeyTracker& keys) {
   for (HeldKey& key : keys.keys) releaseKey(key);
+  for (ArrowKey& arrow : keys.arrows) arrow = ArrowKey{};
 }

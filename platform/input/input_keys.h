@@ -18,6 +18,13 @@
 // continuous hold that ends T2 after the last repeat. T1 and T2 are learned
 // from confirmed autorepeat (T1 = delay + 60 ms in 250..1000 ms, T2 = 3 x
 // the median repeat gap in 60..250 ms).
+//
+// The arrow keys turn the view, for terminals that send no pointer motion:
+// each press that begins a tap turns one cell; a held arrow turns steadily
+// at kEdgeRate cells a second, as the pointer resting on the window's edge
+// does. Held means confirmed autorepeat where only presses arrive (so the
+// steady turn begins after the keyboard's delay, and ends T2 after the last
+// repeat), and down for kSteadyAfterMicros where releases are exact.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +36,11 @@ constexpr int64_t kDelayWindowDefault = 700000;  // T1
 constexpr int64_t kRepeatHoldDefault = 150000;   // T2
 constexpr int64_t kConfirmMicros = 250000;
 constexpr int kGapHistory = 8;
+// An exact arrow held this long is a hold, not a tap (kbdrate's shortest
+// autorepeat delay).
+constexpr int64_t kSteadyAfterMicros = 250000;
+
+enum InputArrow : int { arrowUp = 0, arrowDown = 1, arrowRight = 2, arrowLeft = 3, arrowCount = 4 };
 
 struct RepeatTiming {
   int64_t delayWindow = kDelayWindowDefault;
@@ -48,8 +60,20 @@ struct HeldKey {
   int64_t tapGap = -1;         // gap before the press that began the tap, -1 none
 };
 
+struct ArrowKey {
+  HeldKey key;
+  int64_t heldSince = 0;  // exact: when the press came
+  int64_t turnedTo = 0;   // steady turning counted up to here
+  int64_t carry = 0;      // cell-microseconds short of a whole cell
+  int64_t owed = 0;       // cells not yet taken
+};
+
 struct KeyTracker {
   HeldKey keys[keyCount];
+  ArrowKey arrows[arrowCount];
+  // Learnt from the arrows alone, so that they never change how W, space
+  // and Q are timed.
+  RepeatTiming arrowTiming;
   RepeatTiming timing;
   int signalKey = 0;     // Ctrl-C (SIGINT) or Ctrl-\ (SIGQUIT) arrived as a key
   bool suspend = false;  // Ctrl-Z arrived as a key
@@ -63,11 +87,18 @@ void keysByte(KeyTracker& keys, uint8_t byte, int64_t now);
 // Ctrl+C, Ctrl+\ and Ctrl+Z become quit and suspend requests.
 void keysKitty(KeyTracker& keys, int32_t code, int32_t mods, int32_t type);
 
+// An arrow key: a press, repeat or release (types 1, 2, 3 as kitty's)
+// where the terminal reports releases (`exact`), otherwise a press.
+void keysArrow(KeyTracker& keys, InputArrow arrow, int32_t type, bool exact, int64_t now);
+
+// The arrows' turning up to `now`, in cells (right and down positive).
+void keysTurn(KeyTracker& keys, int64_t now, int32_t& x, int32_t& y);
+
 bool keyDown(const KeyTracker& keys, InputKey key, int64_t now);
 
 // The state of this poll has been read: taps reported so far are spent.
 void keysPolled(KeyTracker& keys);
 
-// Releases every key (focus lost, resume, after the intro); learned timing
-// and pending requests stay.
+// Releases every key and arrow, dropping turns not yet taken (focus lost,
+// resume, after the intro); learned timing and pending requests stay.
 void keysRelease(KeyTracker& keys);

@@ -71,6 +71,18 @@ bool kittyKey(const InputParser& parser, InputEvent& event) {
   return true;
 }
 
+// A, B, C, D: up, down, right, left, as InputArrow counts them.
+bool arrowKey(uint8_t final, int32_t mods, int32_t type, InputEvent& event) {
+  event = InputEvent{};
+  event.kind = InputEventKind::arrowKey;
+  event.a = final - 'A';
+  event.b = mods;
+  event.c = type;
+  return true;
+}
+
+bool isArrow(uint8_t final) { return final >= 'A' && final <= 'D'; }
+
 // Turns a finished CSI into an event; unknown sequences give none.
 bool finishCsi(InputParser& parser, uint8_t final, InputEvent& event) {
   event = InputEvent{};
@@ -78,6 +90,8 @@ bool finishCsi(InputParser& parser, uint8_t final, InputEvent& event) {
   uint8_t inter = parser.intermediate;
   if (inter == 0 && (final == 'M' || final == 'm') && marker == '<') return sgrMouse(parser, final, event);
   if (inter == 0 && final == 'u' && marker == 0) return kittyKey(parser, event);
+  if (inter == 0 && marker == 0 && isArrow(final))
+    return arrowKey(final, parserParam(parser, 1, 0, 1), parserParam(parser, 1, 1, 1), event);
   if (inter == 0 && final == 'u' && marker == '?') {
     event.kind = InputEventKind::kittyFlags;
     event.a = parserParam(parser, 0, 0, 0);
@@ -155,6 +169,7 @@ bool parserByte(InputParser& parser, uint8_t byte, int64_t now, InputEvent& even
     case escape: return escapeByte(parser, byte, now, event);
     case ss3:
       parser.state = ground;
+      if (isArrow(byte)) return arrowKey(byte, 1, 1, event);
       if (byte >= 0x40 && byte <= 0x7e) return false;
       return groundByte(parser, byte, now, event);
     case csi:

@@ -5,8 +5,10 @@
 // so partial sequences survive split reads and a lone ESC can be told from
 // the start of a sequence. Grammar after ECMA-48: CSI = ESC [, parameter
 // bytes 0x30-0x3F, intermediates 0x20-0x2F, final 0x40-0x7E. The game
-// never asks for X10 mouse reports, so a bare CSI M is an unknown sequence
-// like any other and the bytes after it are keys.
+// Arrow keys come as CSI A..D (with "1;mods:type" where the kitty protocol
+// or a modifier is on) or, in the cursor keys' application mode, SS3 A..D.
+// The game never asks for X10 mouse reports, so a bare CSI M is an unknown
+// sequence like any other and the bytes after it are keys.
 //
 // Numbers saturate at kParamLimit: every run of digits that long or longer
 // reads as the limit.
@@ -25,6 +27,7 @@ enum class InputEventKind : uint8_t {
   kittyFlags,        // a = flags (reply to CSI ? u)
   modeReport,        // a = mode, b = Ps (DECRPM reply to DECRQM)
   deviceAttributes,  // DA1 reply: the end of the probe
+  arrowKey,          // a = InputArrow, b = modifiers (1 + bits), c = 1 press, 2 repeat, 3 release
 };
 
 struct InputEvent {

@@ -7,7 +7,6 @@ constexpr int32_t kNoButton = 3;
 constexpr int32_t kWheelBit = 64;
 constexpr int32_t kLeaveCode = 256;
 constexpr int64_t kMicrosPerSecond = 1000000;
-// One stalled frame must not swing the view without end.
 constexpr int64_t kLongestEdgeStep = 10 * kMicrosPerSecond;
 
 // -1 on the first cell, 1 on the last, 0 elsewhere or when unknown.
@@ -71,14 +70,20 @@ void pointerReport(PointerTracker& pointer, const InputEvent& event, int64_t now
           now);
 }
 
+int64_t turnUnits(int64_t& carry, int64_t elapsed) {
+  if (elapsed <= 0) return 0;
+  if (elapsed > kLongestEdgeStep) elapsed = kLongestEdgeStep;
+  carry += kEdgeRate * elapsed;
+  int64_t units = carry / kMicrosPerSecond;
+  carry -= units * kMicrosPerSecond;
+  return units;
+}
+
 void pointerAdvance(PointerTracker& pointer, int64_t now) {
   int64_t elapsed = now - pointer.edgeClock;
   pointer.edgeClock = now;
   if ((pointer.edgeX == 0 && pointer.edgeY == 0) || elapsed <= 0) return;
-  if (elapsed > kLongestEdgeStep) elapsed = kLongestEdgeStep;
-  pointer.edgeCarry += kEdgeRate * elapsed;
-  int64_t units = pointer.edgeCarry / kMicrosPerSecond;
-  pointer.edgeCarry -= units * kMicrosPerSecond;
+  int64_t units = turnUnits(pointer.edgeCarry, elapsed);
   pointer.owedDx = clampMotion(pointer.owedDx + units * pointer.edgeX, pointerLimitX(pointer));
   pointer.owedDy = clampMotion(pointer.owedDy + units * pointer.edgeY, pointerLimitY(pointer));
 }

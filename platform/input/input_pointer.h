@@ -46,6 +46,11 @@ struct PointerTracker {
   int64_t owedDy = 0;     // made before a baseline was cleared
 };
 
+// Whole units of turning at kEdgeRate over `elapsed` microseconds (at most
+// ten seconds' worth: one stalled frame must not swing the view without
+// end); `carry` keeps the fraction for the next call.
+int64_t turnUnits(int64_t& carry, int64_t elapsed);
+
 // True for the reports that can move the view (they need the window size).
 bool pointerIsMotion(const InputEvent& event);
 

@@ -5,7 +5,11 @@
 // including unset or an unknown value (silently: nothing can be printed
 // while curses owns the screen), is auto: X11 when DISPLAY is set,
 // WAYLAND_DISPLAY is not, the game is not behind SSH, tmux or screen (a
-// WINDOWID there is stale or someone else's) and WINDOWID names a window.
+// WINDOWID there is stale or someone else's), nor inside a program that
+// shows terminals among its own windows or buffers (Emacs: INSIDE_EMACS or
+// TERM=eterm*; Vim's and Neovim's :terminal, zellij, dvtm), where a focused
+// X window says nothing of whether the game has the keys, and WINDOWID
+// names a window.
 #pragma once
 
 struct InputEnvironment {
@@ -17,6 +21,12 @@ struct InputEnvironment {
   const char* tmux = nullptr;
   const char* sty = nullptr;
   const char* windowId = nullptr;
+  const char* insideEmacs = nullptr;  // INSIDE_EMACS
+  const char* term = nullptr;         // TERM
+  const char* vimTerminal = nullptr;  // VIM_TERMINAL
+  const char* nvim = nullptr;         // NVIM
+  const char* zellij = nullptr;       // ZELLIJ
+  const char* dvtm = nullptr;         // DVTM
 };
 
 enum class InputChoice { terminal, x11 };

@@ -13,4 +13,6 @@ struct InputState {
   bool hangup = false;   // the terminal went away (end of file, EIO)
   int32_t dx = 0;        // pointer motion since the last poll, view cells
   int32_t dy = 0;
+  int32_t turnX = 0;  // arrow-key turning since the last poll, view cells
+  int32_t turnY = 0;  // (right and down positive, as the pointer)
 };

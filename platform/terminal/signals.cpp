@@ -125,6 +125,7 @@ void installSignalHandlers() {
 void prepareCrashRestore() {
   crashRestoreLength = 0;
   appendCapability("sgr0");
+  appendCapability("clear");  // no picture left where there is no alternate screen
   appendCapability("cnorm");
   appendCapability("rmcup");
 }

@@ -19,8 +19,8 @@ extern volatile sig_atomic_t suspendSignal;  // Ctrl-Z arrived
 // curses does not install handlers of its own.
 void installSignalHandlers();
 
-// Precomputes what a crash must write to give the terminal back (leave the
-// alternate screen, show the cursor, plain attributes). Call once curses
+// Precomputes what a crash must write to give the terminal back (plain
+// attributes, a blank screen, the cursor shown, the alternate screen left). Call once curses
 // runs.
 void prepareCrashRestore();
 

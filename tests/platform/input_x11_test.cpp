@@ -4,12 +4,15 @@
 
 #ifdef SERIFALL_HAVE_X11
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/input/input.h"
 #include "platform/input/x11/input_x11.h"
@@ -152,6 +155,63 @@ TEST_F(X11Backend, KeysHeldTappedAndFocusGated) {
   XSync(display, False);
   EXPECT_TRUE(readUntil([](const InputState& s) { return s.w; }).w);
   ASSERT_EQ(std::system("xdotool keyup w"), 0);
+}
+
+// An arrow tapped turns one cell, however long after it is read; held, it
+// turns on until its release. Events arrive in order, so a Q read after
+// the release means the release was read too.
+TEST_F(X11Backend, ArrowsTapOneCellAndTurnWhileHeld) {
+  ASSERT_TRUE(x11Open(focusedWindow(50, 40)));
+  InputState turned;
+  auto sum = [&turned](const InputState& s) {
+    turned.turnX += s.turnX;
+    turned.turnY += s.turnY;
+    return s;
+  };
+  ASSERT_EQ(std::system("xdotool key Right"), 0);
+  readUntil([&](const InputState& s) { return sum(s).turnX != 0; });
+  for (int i = 0; i < 400; i++) sum(readOnce());  // past the time that makes a hold
+  EXPECT_EQ(turned.turnX, 1);
+  EXPECT_EQ(turned.turnY, 0);
+  turned = InputState{};
+  ASSERT_EQ(std::system("xdotool keydown Up"), 0);
+  readUntil([&](const InputState& s) { return sum(s).turnY <= -5; });
+  EXPECT_LE(turned.turnY, -5);
+  ASSERT_EQ(std::system("xdotool keyup Up key q"), 0);
+  EXPECT_TRUE(readUntil([&](const InputState& s) { return sum(s).q; }).q);
+  turned = InputState{};
+  for (int i = 0; i < 400; i++) sum(readOnce());
+  EXPECT_EQ(turned.turnY, 0);
+  EXPECT_EQ(turned.turnX, 0);
+}
+
+// A WINDOWID inherited from the terminal that started this one names a
+// window another process owns: refused, also when the owner is told on the
+// window above it. The window of this process or an ancestor, or one that
+// names no owner, is taken.
+TEST_F(X11Backend, WindowOfAnotherProgramIsRefused) {
+  pid_t other = fork();
+  if (other == 0) {
+    pause();
+    _exit(0);
+  }
+  const Atom owned = XInternAtom(display, "_NET_WM_PID", False);
+  const std::vector<std::pair<long, bool>> cases = {
+      {getppid(), true}, {getpid(), true}, {other, false}, {0, true}};
+  for (bool inner : {false, true}) {
+    for (auto [owner, taken] : cases) {
+      Window window = focusedWindow(50, 40);
+      if (owner != 0)
+        XChangeProperty(display, window, owned, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&owner), 1);
+      if (inner) window = XCreateSimpleWindow(display, window, 0, 0, 10, 10, 0, 0, 0);
+      XSync(display, False);
+      EXPECT_EQ(x11Open(window), taken) << owner << (inner ? " above" : "");
+      x11Close();
+    }
+  }
+  kill(other, SIGKILL);
+  waitpid(other, nullptr, 0);
 }
 
 // A tap pressed and released between two polls is gone from the keymap;

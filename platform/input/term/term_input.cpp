@@ -90,6 +90,9 @@ void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
     case InputEventKind::kittyKey:
       if (term.kittyKeys) keysKitty(term.keys, event.a, event.b, event.c);
       break;
+    case InputEventKind::arrowKey:
+      keysArrow(term.keys, static_cast<InputArrow>(event.a), event.c, term.kittyKeys, now);
+      break;
     case InputEventKind::mouse:
       if (!term.mouse) break;
       if (!term.sizeRead && pointerIsMotion(event)) readWindowSize(term);
@@ -206,6 +209,7 @@ void termEvaluate(TermInput& term, int64_t now, InputState& state) {
   term.keys.suspend = false;
   term.keys.anyKey = false;  // the intro waits for keys typed after the probe, not during play
   pointerTake(term.pointer, state.dx, state.dy);
+  keysTurn(term.keys, now, state.turnX, state.turnY);
 }
 
 void termDrain(TermInput& term, int64_t now) {

@@ -4,6 +4,7 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
+#include "platform/input/input_keys.h"
 #include "platform/input/x11/input_x11_pointer.h"
 
 namespace {
@@ -13,6 +14,8 @@ enum { held = 1, pressed = 2 };  // key flags: down now; went down since the las
 Display* display = nullptr;
 int inputOpcode = 0;
 KeyCode keyCodes[3] = {};
+KeyCode arrowCodes[arrowCount] = {};  // in InputArrow's order
+KeyTracker arrowKeys;                 // exact: raw events have releases
 unsigned char keyFlags[256] = {};
 bool connectionLost = false;
 
@@ -29,6 +32,8 @@ void readKeyCodes() {
   keyCodes[0] = XKeysymToKeycode(display, XK_w);
   keyCodes[1] = XKeysymToKeycode(display, XK_space);
   keyCodes[2] = XKeysymToKeycode(display, XK_q);
+  const KeySym arrows[arrowCount] = {XK_Up, XK_Down, XK_Right, XK_Left};
+  for (int a = 0; a < arrowCount; a++) arrowCodes[a] = XKeysymToKeycode(display, arrows[a]);
 }
 
 // Raw key events come from the keyboard itself, whichever window has the
@@ -81,6 +86,19 @@ void drainEvents() {
 // frames is still seen once.
 bool keyDown(KeyCode code) { return code != 0 && keyFlags[code] != 0; }
 
+// The raw events' presses and releases, read at `now`; a press and release
+// between two reads is a tap.
+void readArrows(InputState& state, int64_t now) {
+  for (int a = 0; a < arrowCount; a++) {
+    unsigned char flags = arrowCodes[a] != 0 ? keyFlags[arrowCodes[a]] : 0;
+    InputArrow arrow = static_cast<InputArrow>(a);
+    if ((flags & pressed) != 0 && !arrowKeys.arrows[a].key.reported)
+      keysArrow(arrowKeys, arrow, 1, true, now);
+    if ((flags & held) == 0 && arrowKeys.arrows[a].key.reported) keysArrow(arrowKeys, arrow, 3, true, now);
+  }
+  keysTurn(arrowKeys, now, state.turnX, state.turnY);
+}
+
 void clearPresses() {
   for (unsigned char& flags : keyFlags) flags &= static_cast<unsigned char>(~pressed);
 }
@@ -101,12 +119,14 @@ bool x11Open(unsigned long windowId) {
   }
   readKeyCodes();
   for (unsigned char& flags : keyFlags) flags = 0;
+  arrowKeys = KeyTracker{};
   return true;
 }
 
 void x11Read(InputState& state, int64_t now) {
   state.w = state.space = state.q = false;
   state.dx = state.dy = 0;
+  state.turnX = state.turnY = 0;  // the terminal's arrow bytes are the same keys again
   if (display == nullptr) return;
   drainEvents();
   if (connectionLost || x11PointerLost()) {
@@ -119,6 +139,9 @@ void x11Read(InputState& state, int64_t now) {
     state.w = keyDown(keyCodes[0]);
     state.space = keyDown(keyCodes[1]);
     state.q = keyDown(keyCodes[2]);
+    readArrows(state, now);
+  } else {
+    keysRelease(arrowKeys);
   }
   clearPresses();
 }
@@ -135,6 +158,7 @@ void x11Resume() {
   // Keys released while suspended were seen (the events kept coming), but
   // the game was not reading: start from what is held now.
   clearPresses();
+  keysRelease(arrowKeys);
   x11PointerForget();
 }
 

@@ -12,12 +12,14 @@
 #include "platform/input/input_state.h"
 
 // windowId: the terminal's window (WINDOWID), or 0 to skip the focus test
-// and anchor at (100, 100). False when no display can be opened or the
-// server has no XInput 2.1.
+// and anchor at (100, 100). False when no display can be opened, the
+// server has no XInput 2.1, or the window is another program's
+// (input_x11_pointer.h).
 bool x11Open(unsigned long windowId);
 
 // Fills the keys and the pointer motion of `state` as of now: a key reads
-// down while held, and once for a tap made since the last read.
+// down while held, and once for a tap made since the last read; the arrow
+// keys' turning (input_keys.h, exact: the raw events have releases).
 void x11Read(InputState& state, int64_t now);
 
 // Moves the pointer to the anchor and forgets motion made so far.

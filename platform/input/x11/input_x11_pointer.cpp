@@ -3,7 +3,11 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -73,6 +77,53 @@ bool holdsFocus(xcb_window_t focus) {
   return cachedVerdict;
 }
 
+// The parent of process `pid` from /proc, 0 when it cannot be read. The
+// command name may hold spaces and parentheses: the fields after it start
+// after its last ')'.
+long parentProcess(long pid) {
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+  FILE* file = std::fopen(path, "r");
+  if (file == nullptr) return 0;
+  char line[1024];
+  size_t length = std::fread(line, 1, sizeof line - 1, file);
+  std::fclose(file);
+  line[length] = '\0';
+  const char* end = std::strrchr(line, ')');
+  long parent = 0;
+  if (end == nullptr || std::sscanf(end + 1, " %*c %ld", &parent) != 1) return 0;
+  return parent;
+}
+
+bool isAncestor(long pid) {
+  for (long p = getpid(); p > 0 && p != 1; p = parentProcess(p))
+    if (p == pid) return true;
+  return false;
+}
+
+// _NET_WM_PID of `window` or of the nearest window above it that has one
+// (the terminal's top-level; the window manager's frame above it is never
+// reached), 0 when none says.
+long windowProcess(xcb_window_t window) {
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, 11, "_NET_WM_PID"), nullptr);
+  if (atom == nullptr) return 0;
+  xcb_atom_t name = atom->atom;
+  std::free(atom);
+  if (name == XCB_NONE) return 0;
+  for (int i = 0; i < kLongestAncestry && window != 0 && window != rootWindow; i++) {
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, name, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    long pid = 0;
+    if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) == 4)
+      pid = *static_cast<const uint32_t*>(xcb_get_property_value(property));
+    std::free(property);
+    if (pid > 0) return pid;
+    window = parentOf(window);
+  }
+  return 0;
+}
+
 void askFocus(int64_t now) {
   focusAsked = xcb_get_input_focus(connection).sequence;
   focusAskedAt = now;
@@ -139,6 +190,14 @@ bool x11PointerOpen(unsigned long windowId) {
   }
   rootWindow = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
   terminalWindow = static_cast<xcb_window_t>(windowId);
+  // A WINDOWID inherited from a program that started this terminal (an
+  // xterm that ran gnome-terminal, say) names a window whose focus is not
+  // the game's: the process that owns the window must be one of ours.
+  long owner = terminalWindow != 0 ? windowProcess(terminalWindow) : 0;
+  if (owner != 0 && !isAncestor(owner)) {
+    x11PointerClose();
+    return false;
+  }
   pointerAsked = 0;
   x11PointerForget();
   return true;

@@ -10,7 +10,9 @@
 #include "platform/input/input_state.h"
 
 // windowId: the terminal's window, or 0 to skip the focus test and anchor
-// at (100, 100). False when no display can be opened.
+// at (100, 100). False when no display can be opened, or when the window's
+// _NET_WM_PID names a process that is not this one or an ancestor of it (a
+// WINDOWID inherited from another terminal).
 bool x11PointerOpen(unsigned long windowId);
 
 // The latest answer about the focus (asks again when it is 20 ms old).
