@@ -9,6 +9,7 @@
 #include "platform/input/input_select.h"
 #include "platform/input/term/term_input.h"
 #include "platform/output/output.h"
+#include "platform/terminal/answers.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
   termProbeEnd(silent.term);  // a late reply is taken up, and is no key
   silent.put("\x1b[?11u\x1b[?1016;2$y\x1b[?1;2c", 1500);
   EXPECT_TRUE(silent.term.kitty && silent.term.pixels);
-  EXPECT_FALSE(silent.term.keys.anyKey || silent.term.late);
+  EXPECT_FALSE(silent.term.keys.anyKey || terminalAnswers.probeLate);
 }
 
 TEST(InputSelect, EnvironmentChoosesTheBackend) {
