@@ -151,14 +151,16 @@ struct Link {
 constexpr int64_t kTurnEvery = 150000;
 constexpr double kFreshMs = 300;
 
-// Q, as the game leaves: input modes off, then curses; with a far terminal
-// it waits for the answer behind the restore, as the game does.
+// Q, as the game leaves: input modes off, then curses; with a terminal that
+// answers it waits for the answer behind the restore, and behind every
+// answer still owed, for as long as the link is silent less than 8 s, as
+// the game does.
 void leaveAsOnQ(CountedTerminal& terminal, TermInput* far) {
   outputHandOver();
   termModesOff(terminal.slave, false);
   curs_set(1);
   endwin();
-  if (outputStop() && far) termAwaitAnswer(*far, 900);
+  if (outputStop() && far) termAwaitAnswer(*far, 8000);
 }
 
 // Waits until the reader has taken everything written so far, or a second.
