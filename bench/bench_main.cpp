@@ -122,6 +122,7 @@ struct Result {
   // The outage: bytes waiting at the restore, and from the restore to the
   // first picture no older than kFreshMs (negative: none in the scene).
   uint64_t queuedAtRestore;
+  size_t picturesAtRestore;  // made before it, not yet at the terminal
   double freshAfterMs;
 };
 
@@ -222,6 +223,7 @@ void linkFigures(Result& r, const CountedTerminal& terminal, const Link& link,
     if (!arrived) continue;
     double age = (arrived - p.madeAt) / 1000.0;
     ages.push_back(age);
+    if (restore > 0 && p.madeAt < restore && arrived > restore) ++r.picturesAtRestore;
     if (link.far && restore > 0 && arrived >= restore && age <= kFreshMs &&
         (r.freshAfterMs < 0 || (arrived - restore) / 1000.0 < r.freshAfterMs))
       r.freshAfterMs = (arrived - restore) / 1000.0;
@@ -318,11 +320,12 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
     }
     if (quit) break;
     if (link.far) termDrain(far, inputClockMicros());
-    uint64_t picturesBefore = outputCounts.pictures;
+    // Unpaced, every frame that wrote something made a picture.
+    uint64_t picturesBefore = paced ? outputCounts.pictures : streamBytes(terminal);
     runFrame();
     auto t1 = Clock::now();
     turnNow = 0;
-    if (outputCounts.pictures != picturesBefore)
+    if ((paced ? outputCounts.pictures : streamBytes(terminal)) != picturesBefore)
       pictures.push_back(
           {t0Micros, static_cast<uint64_t>(base + static_cast<int64_t>(streamBytes(terminal)))});
     frameUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
@@ -428,9 +431,9 @@ int runFrames(long frames, bool toNull) {
 // One row of the far and answering terminals' tables; the restore columns
 // only where the link went down.
 void linkHeader(const char* title) {
-  std::printf("\n%-48s %8s %8s %7s %8s %8s %9s %9s %9s %10s %8s %10s %10s\n", title, "turn med", "turn p99",
-              "samples", "age med", "age p99", "queued", "Q prompt", "bytes/s", "pictures/s", "frames/s",
-              "at restore", "fresh ms");
+  std::printf("\n%-48s %8s %8s %7s %8s %8s %9s %9s %9s %10s %8s %10s %8s %10s\n", title, "turn med",
+              "turn p99", "samples", "age med", "age p99", "queued", "Q prompt", "bytes/s", "pictures/s",
+              "frames/s", "at restore", "pictures", "fresh ms");
 }
 
 std::string millis(double ms) { return ms < 0 ? "none" : std::to_string(static_cast<long>(ms + 0.5)) + "ms"; }
@@ -441,7 +444,7 @@ void linkRow(const std::string& name, const Result& r, bool outage, bool quits) 
               static_cast<unsigned long long>(r.queuedMost), quits ? millis(r.quitMs).c_str() : "-",
               r.bytesPerSecond, r.picturesPerSecond, r.fps);
   if (outage)
-    std::printf(" %10llu %10s", static_cast<unsigned long long>(r.queuedAtRestore),
+    std::printf(" %10llu %8zu %10s", static_cast<unsigned long long>(r.queuedAtRestore), r.picturesAtRestore,
                 millis(r.freshAfterMs).c_str());
   std::printf("\n");
   std::fflush(stdout);
