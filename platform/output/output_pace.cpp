@@ -17,22 +17,49 @@ constexpr int64_t kSaturatedShare = 4;
 // make a rate out of no time at all.
 constexpr int64_t kShortestRateMicros = 1000;
 
-// The rate is the best over two spans: a span ages out whole.
-double rateNow(const OutputPace& pace, int64_t now) {
+// The best of two spans, the current one and the one before: a span ages
+// out whole.
+double bestOfSpans(const OutputPace& pace, int64_t now, double current, double earlier) {
   int64_t age = now - pace.rateSpanStart;
   if (age >= 2 * kRateSpanMicros) return 0;
-  if (age >= kRateSpanMicros) return pace.rate;
-  return std::max(pace.rate, pace.earlierRate);
+  if (age >= kRateSpanMicros) return current;
+  return std::max(current, earlier);
+}
+
+double rateNow(const OutputPace& pace, int64_t now) {
+  return bestOfSpans(pace, now, pace.rate, pace.earlierRate);
+}
+
+double burstNow(const OutputPace& pace, int64_t now) {
+  return bestOfSpans(pace, now, pace.burst, pace.earlierBurst);
 }
 
 void learnRate(OutputPace& pace, int64_t now, double sample) {
   int64_t age = now - pace.rateSpanStart;
   if (age >= kRateSpanMicros) {
-    pace.earlierRate = age >= 2 * kRateSpanMicros ? 0 : pace.rate;
-    pace.rate = 0;
+    bool gone = age >= 2 * kRateSpanMicros;
+    pace.earlierRate = gone ? 0 : pace.rate;
+    pace.earlierBurst = gone ? 0 : pace.burst;
+    pace.rate = pace.burst = 0;
     pace.rateSpanStart = now;
   }
   pace.rate = std::max(pace.rate, sample);
+}
+
+// Answers that keep to the rate start a new burst; what comes beyond the
+// rate since then is the burst.
+void learnBurst(OutputPace& pace, int64_t now, uint64_t bytes) {
+  double rate = rateNow(pace, now);
+  pace.burstBytes += bytes;
+  double beyond =
+      static_cast<double>(pace.burstBytes) - rate * static_cast<double>(now - pace.burstStart) / 1.0e6;
+  if (pace.burstStart == 0 || beyond <= 0) {
+    pace.burstStart = now;
+    pace.burstBytes = 0;
+    return;
+  }
+  pace.burst =
+      std::max(pace.burst, std::min(beyond, rate * static_cast<double>(kLongestBurstMicros) / 1.0e6));
 }
 
 void learnFloor(OutputPace& pace, int64_t now, const AskedPicture& picture, int64_t trip) {
@@ -44,6 +71,30 @@ void learnFloor(OutputPace& pace, int64_t now, const AskedPicture& picture, int6
     pace.floorAt = now;
     pace.remeasuring = false;
   }
+}
+
+// What a full link holds.
+uint64_t fullAllowance(const OutputPace& pace, int64_t now) {
+  double pipe = kInFlightGain * rateNow(pace, now) * static_cast<double>(pace.floorTrip) / 1.0e6;
+  return static_cast<uint64_t>(pipe + burstNow(pace, now));
+}
+
+// A usual round trip of more than twice the floor, and longer by more
+// than the tolerance, is a queue: the link carries no more.
+bool queueShows(const OutputPace& pace) {
+  // A terminal that answers after its own frame answers some requests at
+  // once: a floor that short says nothing of how late the others come.
+  int64_t floor = std::max(pace.floorTrip, kFrameFloorMicros);
+  return pace.smoothedTrip > 2 * floor + kQueueToleranceMicros;
+}
+
+void grow(OutputPace& pace, int64_t now, uint64_t bytes) {
+  if (!pace.full && queueShows(pace)) pace.full = true;
+  if (!pace.full) {
+    if (pace.heldBack) pace.allowance += bytes;
+    return;
+  }
+  pace.allowance = std::min(pace.allowance + bytes, fullAllowance(pace, now));
 }
 
 // What the oldest timed picture may take: the usual round trip and its own
@@ -73,10 +124,9 @@ int64_t paceInterval(const OutputPace& pace) {
   return micros > pace.intervalMicros ? static_cast<int64_t>(micros) : pace.intervalMicros;
 }
 
-uint64_t paceInFlightLimit(const OutputPace& pace, int64_t now) {
+uint64_t paceInFlightLimit(const OutputPace& pace, int64_t) {
   if (pace.overdue || pace.remeasuring) return 0;
-  return static_cast<uint64_t>(kInFlightGain * rateNow(pace, now) * static_cast<double>(pace.floorTrip) /
-                               1.0e6);
+  return pace.allowance;
 }
 
 PaceStep paceStep(const OutputPace& pace, const TerminalAnswers& answers, int64_t now, bool changed,
@@ -96,11 +146,13 @@ void paceSent(OutputPace& pace, TerminalAnswers& answers, int64_t now, uint64_t 
   pace.lastSent = now;
   pace.lastBytes = bytes;
   if (!answers.answering) return;
+  // The next picture, as large, would wait for answers.
+  pace.heldBack = answersInFlightBytes(answers) + 2 * bytes > pace.allowance;
   if (pace.overdue) {
     // Only the latest picture is waited for; the others' answers are owed.
     answersGiveUp(answers);
-    pace.retryAt = now + pace.retryDelay;
     pace.retryDelay = std::min(2 * pace.retryDelay, kLongestRetryMicros);
+    pace.retryAt = now + pace.retryDelay;
   }
   answersPictureAsked(answers, now, bytes, pace.delivered, pace.deliveredAt);
 }
@@ -115,7 +167,9 @@ void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture) {
   int64_t span = std::max(now - picture.deliveredAt, kShortestRateMicros);
   learnRate(pace, now,
             static_cast<double>(pace.delivered - picture.delivered) * 1.0e6 / static_cast<double>(span));
+  learnBurst(pace, now, picture.bytes);
   learnFloor(pace, now, picture, trip);
+  grow(pace, now, picture.bytes);
 }
 
 void paceExpire(OutputPace& pace, TerminalAnswers& answers, int64_t now) {
@@ -135,6 +189,11 @@ void paceForgetAnswers(OutputPace& pace) {
   pace.remeasuring = false;
   pace.floorTrip = 0;
   pace.rate = pace.earlierRate = 0;
+  pace.burst = pace.earlierBurst = 0;
+  pace.burstStart = 0;
+  pace.allowance = 0;
+  pace.full = false;
+  pace.heldBack = false;
 }
 
 void paceTook(OutputPace& pace, int64_t now, uint64_t bytes, bool full) {

@@ -14,9 +14,13 @@
 // whole picture has reached the screen. The link is then judged by what it
 // delivers, as a congestion control judges a path: the rate at which
 // pictures are answered, and the round trip at its floor. What may be on
-// its way at once is twice their product (what the link holds without a
-// queue, with room for a terminal that answers after its own frame), and
-// always at least one picture: a slow link carries one picture at a time,
+// its way grows with every answer while it holds pictures back (doubling
+// each round trip) until the usual round trip shows a queue; the link is
+// then full, and what may be on its way is the rate by the floor (what the
+// link holds without a queue: the floor includes a picture's own time on
+// the link) plus the most that was answered at once beyond the rate (a
+// terminal that answers after its own frame answers in bursts). One
+// picture may always go: a slow link carries about one picture at a time,
 // a near terminal the display's pace, and a turn never waits behind a
 // queue of stale pictures.
 #pragma once
@@ -34,8 +38,14 @@ constexpr int64_t kTookSpanMicros = 250000;
 
 // Pictures on their way at most, whatever the link.
 constexpr int kMostInFlight = 16;
-// What may be on its way: this many times the link's rate by its floor.
-constexpr double kInFlightGain = 2.0;
+// A full link: this many times its rate by its floor may be on the way,
+// and bursts of answers up to this long at that rate.
+constexpr double kInFlightGain = 1.0;
+constexpr int64_t kLongestBurstMicros = 250000;
+// A usual round trip longer than twice the floor and this is a queue; a
+// floor counts as at least a frame of a slow terminal.
+constexpr int64_t kQueueToleranceMicros = 50000;
+constexpr int64_t kFrameFloorMicros = 25000;
 // The rate is the best seen over the last two spans of this length; the
 // floor is measured again (one picture alone) when it is this old, so a
 // path whose delay rises for good gets its allowance back.
@@ -69,7 +79,14 @@ struct OutputPace {
   int64_t deliveredAt = 0;  // when the latest answer came
   double rate = 0;          // best bytes/s of the current span
   double earlierRate = 0;   // of the span before
+  double burst = 0;         // most bytes answered beyond the rate at once, this span
+  double earlierBurst = 0;  // of the span before
   int64_t rateSpanStart = 0;
+  int64_t burstStart = 0;  // answers since then came faster than the rate
+  uint64_t burstBytes = 0;
+  uint64_t allowance = 0;    // bytes that may be on their way; 0: one picture
+  bool full = false;         // a queue showed: the link carries no more
+  bool heldBack = false;     // the allowance would hold the next picture
   int64_t floorTrip = 0;     // shortest round trip since measured; 0 unknown
   int64_t floorAt = 0;       // when it was measured
   bool remeasuring = false;  // one picture alone, to measure the floor
@@ -89,6 +106,8 @@ enum class PaceStep {
 int64_t paceInterval(const OutputPace& pace);
 
 // Bytes of pictures that may be on their way; 0 allows one picture only.
+// Pure: the allowance, or none while an answer is overdue or the floor is
+// being measured again.
 uint64_t paceInFlightLimit(const OutputPace& pace, int64_t now);
 
 // changed: curses holds a picture other than the one last sent.

@@ -1,8 +1,10 @@
 #include "platform/input/term/term_input.h"
 
 #include <poll.h>
+
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -255,15 +257,18 @@ void termDisable(TermInput& term) {
   term.kittyKeys = false;
 }
 
+int64_t termHandOverLeft(const TermInput& term, int64_t heard, int64_t now, int64_t silentMicros) {
+  if (!answersHandOverWaits(terminalAnswers) || term.hangup || quitSignal == SIGHUP) return 0;
+  return std::max<int64_t>(heard + silentMicros - now, 0);
+}
+
 void termAwaitAnswer(TermInput& term, int silentMillis) {
   // A terminal that never answered the probe would only make it wait.
   if (term.inFd < 0 || term.hangup || terminalAnswers.probeLate) return;
   answersHandOverAsked(terminalAnswers);
   termWrite(term.outFd, kAnswerRequest, kAnswerRequestLength);
   int64_t heard = inputClockMicros();
-  while (answersHandOverWaits(terminalAnswers) && !term.hangup && quitSignal != SIGHUP) {
-    int64_t left = heard + static_cast<int64_t>(silentMillis) * 1000 - inputClockMicros();
-    if (left <= 0) break;
+  for (int64_t left; (left = termHandOverLeft(term, heard, inputClockMicros(), silentMillis * 1000ll)) > 0;) {
     pollfd fd{term.inFd, POLLIN, 0};
     int ready = poll(&fd, 1, static_cast<int>((left + 999) / 1000));
     if (ready < 0 && errno != EINTR) break;

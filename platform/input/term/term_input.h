@@ -74,6 +74,11 @@ void termDisable(TermInput& term);
 // terminal never answered the probe.
 void termAwaitAnswer(TermInput& term, int silentMillis);
 
+// How much longer the handover waits when the terminal was last heard at
+// `heard`: 0 once its answer is in, on a hangup, or after `silentMicros`
+// of silence.
+int64_t termHandOverLeft(const TermInput& term, int64_t heard, int64_t now, int64_t silentMicros);
+
 // Blocks until a key arrives; false on hangup, when a quit or suspend flag
 // is set, or when a signal (other than SIGWINCH or SIGCONT, which wait)
 // interrupts. A flag set just before the wait is seen too: the flagging
