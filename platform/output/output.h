@@ -70,9 +70,12 @@ void outputHandOver();
 // After endwin: what waits goes out within a bounded wait. When the terminal
 // has stopped reading, the pictures it has not read are thrown away so the
 // restore is the first thing it reads when it reads again. The modes are
-// the caller's (term_raw); outputResume sets the game's again. False when
-// the terminal did not take everything in time (it stopped reading).
+// the caller's (term_raw). False when the terminal did not take everything
+// in time (it stopped reading): its answers will not come either.
 bool outputStop();
+// After a suspend: the game's modes again; the pictures' requests are
+// settled (the handover waited for every answer the link delivered) and
+// the link is judged afresh.
 void outputResume();
 
 // Closes what outputStart opened, after endwin and outputStop (the

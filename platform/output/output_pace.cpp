@@ -36,8 +36,8 @@ double burstNow(const OutputPace& pace, int64_t now) {
 
 void learnRate(OutputPace& pace, int64_t now, double sample) {
   int64_t age = now - pace.rateSpanStart;
-  if (age >= kRateSpanMicros) {
-    bool gone = age >= 2 * kRateSpanMicros;
+  if (pace.rateSpanStart == 0 || age >= kRateSpanMicros) {
+    bool gone = pace.rateSpanStart == 0 || age >= 2 * kRateSpanMicros;
     pace.earlierRate = gone ? 0 : pace.rate;
     pace.earlierBurst = gone ? 0 : pace.burst;
     pace.rate = pace.burst = 0;

@@ -77,10 +77,7 @@ bool answersHandOverWaits(const TerminalAnswers& answers) {
   return answers.handingOver && !answers.handedOver;
 }
 
-void answersHandOverEnded(TerminalAnswers& answers) {
-  answers.handingOver = false;
-  answers.handedOver = false;
-}
+void answersHandOverEnded(TerminalAnswers& answers) { answers.handingOver = false; }
 
 void answersForgetPictures(TerminalAnswers& answers) { answers.count = 0; }
 

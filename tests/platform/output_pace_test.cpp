@@ -326,12 +326,13 @@ TEST(OutputPace, RateAndFloorAreLearned) {
     const char* name;
     int64_t sentAt, answeredAt;  // a second picture of 1000 bytes
     bool remeasured;             // sent alone while the floor was being measured again
-    int64_t floor;               // then
+    int64_t floor, floorAt;      // then
   } cases[] = {
-      {"a shorter trip lowers the floor", 100 * kMs, 105 * kMs, false, 5 * kMs},
-      {"a longer one leaves it", 100 * kMs, 120 * kMs, false, 10 * kMs},
-      {"an equal one keeps it young", 9 * kS, 9 * kS + 10 * kMs, false, 10 * kMs},
-      {"measured again, alone, it rises", 10 * kS + 10 * kMs, 10 * kS + 60 * kMs, true, 50 * kMs},
+      {"a shorter trip lowers the floor", 100 * kMs, 105 * kMs, false, 5 * kMs, 105 * kMs},
+      {"a longer one leaves it", 100 * kMs, 120 * kMs, false, 10 * kMs, 10 * kMs},
+      {"an equal one keeps it young", 9 * kS, 9 * kS + 10 * kMs, false, 10 * kMs, 9 * kS + 10 * kMs},
+      {"measured again, alone, it rises", 10 * kS + 10 * kMs, 10 * kS + 60 * kMs, true, 50 * kMs,
+       10 * kS + 60 * kMs},
   };
   for (const Case& c : cases) {
     Hand h;
@@ -341,6 +342,7 @@ TEST(OutputPace, RateAndFloorAreLearned) {
     ASSERT_TRUE(h.send(c.sentAt, 1000)) << c.name;
     ASSERT_EQ(h.answer(c.answeredAt), AnswerOwner::picture) << c.name;
     EXPECT_EQ(h.pace.floorTrip, c.floor) << c.name;
+    EXPECT_EQ(h.pace.floorAt, c.floorAt) << c.name;
     EXPECT_FALSE(h.pace.remeasuring) << c.name;
     // Still young 10 s after it was last met, not at 10 s.
     paceExpire(h.pace, h.answers, h.pace.floorAt + kFloorLifetimeMicros - 1);
@@ -394,6 +396,16 @@ TEST(OutputPace, PatienceScalesWithSize) {
     EXPECT_TRUE(h.pace.overdue) << c.bytes;
     EXPECT_EQ(answersInFlight(h.answers), 0) << c.bytes;
     EXPECT_EQ(answersOwed(h.answers), 1) << c.bytes;
+  }
+  // The rate learned at 10 ms is forgotten two spans later: a large
+  // picture's patience is the least again.
+  int64_t forgotten = 10 * kMs + 2 * kRateSpanMicros;
+  for (int64_t at : {forgotten - 1, forgotten}) {
+    Hand h;
+    h.learned();
+    ASSERT_TRUE(h.send(forgotten - 2 * kS, 300000));
+    paceExpire(h.pace, h.answers, at);
+    EXPECT_EQ(h.pace.overdue, at == forgotten) << at;
   }
 }
 

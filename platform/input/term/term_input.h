@@ -3,7 +3,7 @@
 //
 // Split so that tests drive it without a terminal: termFeed takes bytes and
 // their time, termEvaluate gives the state at a time; only termDrain,
-// termProbe and termWaitKey touch the descriptor.
+// termProbe, termAwaitAnswer and termWaitKey touch the descriptor.
 #pragma once
 
 #include <cstddef>
