@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/ktimer.h"
+#include "far_link.h"
 #include "game/gfx/effect_list.h"
 #include "game/loop/frame.h"
 #include "game/loop/powerup.h"
@@ -115,6 +116,14 @@ struct Result {
   size_t effects, latencySamples;
   uint64_t blockedFrames;
   double beforeFps, stalledFps, quitMs;  // the stalled scene only
+  // How old each picture was when its last byte reached the terminal.
+  double ageMedianMs, ageP99Ms;
+  uint64_t queuedMost;  // bytes taken by the link, not yet at the terminal
+  // The outage: bytes waiting at the restore, and from the restore to the
+  // first picture no older than kFreshMs (negative: none in the scene).
+  uint64_t queuedAtRestore;
+  size_t picturesAtRestore;  // made before it, not yet at the terminal
+  double freshAfterMs;
 };
 
 void writeCurvePoint(FILE* curve, const Scene& scene, bool paced, double t, double fps) {
@@ -131,38 +140,115 @@ double percentile(std::vector<double>& values, int p) {
 
 // What a scene does to the terminal beyond the frames themselves.
 struct Link {
-  double bytesPerSecond = 0;  // the reader's rate; 0 as fast as it can
-  bool turns = false;         // turn the view now and then and time the picture
+  double bytesPerSecond = 0;  // the near reader's rate; 0 as fast as it can
+  bool turns = false;         // turn the view every kTurnEvery and time the pictures
   bool stall = false;         // the reader stops from 1 s to 4 s, Q at 2 s
-  int64_t delayMicros = 0;    // a far terminal (see sink.h), this far each way
-  bool asks = false;          // the far terminal answered the probe's DA1
+  bool far = false;           // a far terminal (far_link.h) of this shape,
+  LinkShape shape;            // its outage counted from the scene's start
+  bool asks = false;          // the terminal answered the probe's DA1
   double quitAt = 0;          // Q then, timed to the prompt at the far end
 };
 
-// Q, as the game leaves: input modes off, then curses; with a far terminal
-// it waits for the answer behind the restore, as the game does.
+constexpr int64_t kTurnEvery = 150000;
+constexpr double kFreshMs = 300;
+
+// Q, as the game leaves: input modes off, then curses; with a terminal that
+// answers it waits for the answer behind the restore, and behind every
+// answer still owed, for as long as the link is silent less than 8 s, as
+// the game does.
 void leaveAsOnQ(CountedTerminal& terminal, TermInput* far) {
   outputHandOver();
   termModesOff(terminal.slave, false);
   curs_set(1);
   endwin();
-  if (outputStop() && far) termAwaitAnswer(*far, 900);
+  if (outputStop() && far) termAwaitAnswer(*far, 8000);
 }
 
-// Q pressed at `q` (bench clock): the game ends, and the shell's prompt,
-// written then, queues behind whatever the link still holds.
-double promptMillis(CountedTerminal& terminal, TermInput* far, int64_t q) {
-  leaveAsOnQ(terminal, far);
-  int64_t exitAt = benchMicros();
-  usleep(5000);  // the reader takes the last bytes
-  int64_t sent = std::max<int64_t>(terminal.linkFreeAt, exitAt);
-  return static_cast<double>(sent + terminal.delayMicros - q) / 1000.0;
+// Waits until the reader has taken everything written so far, or a second.
+void waitRead(CountedTerminal& terminal) {
+  uint64_t last = UINT64_MAX;
+  for (int i = 0; i < 100 && terminal.bytes != last; i++) {
+    last = terminal.bytes;
+    usleep(10000);
+  }
+}
+
+// Where the game's stream (streamBytes) stands in the reader's: everything
+// the game made is sent and read, so the two differ only by what was
+// written beside the pictures (the probe, the input modes).
+int64_t settle(CountedTerminal& terminal, TermInput& far, bool paced) {
+  for (int i = 0; i < 3; i++) {
+    if (paced) outputShow(100);
+    termDrain(far, inputClockMicros());
+    waitRead(terminal);
+  }
+  return static_cast<int64_t>(terminal.bytes) - static_cast<int64_t>(streamBytes(terminal));
+}
+
+// Where the scene's link leaves the set-up's fast one.
+void shapeLink(CountedTerminal& terminal, const Link& link, int64_t start) {
+  if (!link.far) {
+    terminal.bytesPerSecond = link.bytesPerSecond;
+    return;
+  }
+  terminal.shape = link.shape;
+  if (link.shape.downUntil > 0) {
+    terminal.shape.downFrom += start;
+    terminal.shape.downUntil += start;
+  }
+  terminal.shaped = true;
+}
+
+// A picture, made by the frame that started at `madeAt`, ends at `end` of
+// the reader's stream.
+struct Picture {
+  int64_t madeAt;
+  uint64_t end;
+};
+struct Turn {
+  int64_t at;
+  size_t picture;  // the first picture made from then on
+};
+
+// What the terminal saw, from the reader's record once it has stopped.
+void linkFigures(Result& r, const CountedTerminal& terminal, const Link& link,
+                 const std::vector<Picture>& pictures, const std::vector<Turn>& turns, int64_t begin,
+                 int64_t end) {
+  const std::vector<LinkPiece>& pieces = terminal.far ? terminal.link.pieces : terminal.reads;
+  std::vector<double> ages, latencyMs;
+  r.freshAfterMs = -1;
+  int64_t restore = terminal.shape.downUntil;
+  for (const Picture& p : pictures) {
+    int64_t arrived = linkArrivalOf(pieces, p.end);
+    if (!arrived) continue;
+    double age = (arrived - p.madeAt) / 1000.0;
+    ages.push_back(age);
+    if (restore > 0 && p.madeAt < restore && arrived > restore) ++r.picturesAtRestore;
+    if (link.far && restore > 0 && arrived >= restore && age <= kFreshMs &&
+        (r.freshAfterMs < 0 || (arrived - restore) / 1000.0 < r.freshAfterMs))
+      r.freshAfterMs = (arrived - restore) / 1000.0;
+  }
+  for (const Turn& turn : turns) {
+    int64_t arrived = turn.picture < pictures.size() ? linkArrivalOf(pieces, pictures[turn.picture].end) : 0;
+    if (arrived) latencyMs.push_back((arrived - turn.at) / 1000.0);
+  }
+  r.ageMedianMs = percentile(ages, 50);
+  r.ageP99Ms = percentile(ages, 99);
+  r.latencySamples = latencyMs.size();
+  r.latencyMedianMs = percentile(latencyMs, 50);
+  r.latencyP90Ms = percentile(latencyMs, 90);
+  r.latencyP99Ms = percentile(latencyMs, 99);
+  r.queuedMost = 0;
+  for (int64_t t = begin; t <= end; t += 20000)
+    r.queuedMost = std::max(r.queuedMost, linkQueuedAt(pieces, t));
+  r.queuedAtRestore = restore > 0 ? linkQueuedAt(pieces, restore) : 0;
 }
 
 Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   CountedTerminal terminal;
-  terminal.delayMicros = link.delayMicros;
-  if (!openCountedTerminal(terminal, scene.rows, scene.cols, link.bytesPerSecond, paced)) {
+  terminal.far = link.far;
+  terminal.seed = 20261207;
+  if (!openCountedTerminal(terminal, scene.rows, scene.cols, 0, paced)) {
     std::fprintf(stderr, "serifall_bench: cannot open a terminal\n");
     std::exit(1);
   }
@@ -181,29 +267,33 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   heldInput.w = scene.w;
   heldInput.space = scene.space;
   frameBlank = scene.useClear ? [] { return clear(); } : [] { return erase(); };
+  int64_t base = settle(terminal, far, paced);
   outputCounts.longestWaitMicros = 0;
   uint64_t streamAtStart = streamBytes(terminal), writesAtStart = writeCalls(terminal);
   uint64_t picturesAtStart = outputCounts.pictures;
 
-  std::vector<double> frameUs, latencyMs;
+  std::vector<double> frameUs;
+  std::vector<Picture> pictures;
+  std::vector<Turn> turns;
   double gameSeconds = 0;
   auto begin = Clock::now();
+  int64_t beginMicros = benchMicros();
+  shapeLink(terminal, link, beginMicros);
   auto windowStart = begin;
   size_t windowFrames = 0;
-  // Turns: the frame that applies one, then the first picture made after it.
-  int64_t turnAt = 0, nextTurn = benchMicros() + 200000;
-  uint64_t streamAtTurn = 0;
-  bool watching = false;
+  int64_t nextTurn = beginMicros + 200000;
   size_t framesInStall = 0, framesBefore = 0;
   double quitMs = 0;
+  int64_t quitAt = 0;
   bool quit = false;
   for (;;) {
     auto t0 = Clock::now();
+    int64_t t0Micros = benchMicros();
     double elapsed = std::chrono::duration<double>(t0 - begin).count();
-    if (link.turns && !watching && turnAt == 0 && benchMicros() >= nextTurn) {
+    if (link.turns && t0Micros >= nextTurn) {
       turnNow = 1;
-      turnAt = benchMicros();
-      streamAtTurn = streamBytes(terminal);
+      turns.push_back({t0Micros, pictures.size()});
+      nextTurn += kTurnEvery;
     }
     if (link.stall) {
       if (terminal.stopUntil == 0) {
@@ -221,28 +311,24 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
       }
     }
     if (link.quitAt > 0 && elapsed >= link.quitAt) {
-      quitMs = promptMillis(terminal, link.asks ? &far : nullptr, benchMicros()) +
-               (elapsed - link.quitAt) * 1000.0;
+      // The shell's prompt, written once the game has ended, queues behind
+      // whatever the link still holds.
+      quitAt = beginMicros + static_cast<int64_t>(link.quitAt * 1e6);
+      leaveAsOnQ(terminal, link.asks ? &far : nullptr);
+      if (write(terminal.slave, "$ ", 2) != 2) quitAt = 0;
       quit = true;
     }
     if (quit) break;
-    if (link.delayMicros > 0) termDrain(far, inputClockMicros());
+    if (link.far) termDrain(far, inputClockMicros());
+    // Unpaced, every frame that wrote something made a picture.
+    uint64_t picturesBefore = paced ? outputCounts.pictures : streamBytes(terminal);
     runFrame();
     auto t1 = Clock::now();
     turnNow = 0;
+    if ((paced ? outputCounts.pictures : streamBytes(terminal)) != picturesBefore)
+      pictures.push_back(
+          {t0Micros, static_cast<uint64_t>(base + static_cast<int64_t>(streamBytes(terminal)))});
     frameUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-    uint64_t stream = streamBytes(terminal);
-    if (turnAt && !watching && stream > streamAtTurn) {
-      terminal.watchSeenMicros = 0;
-      terminal.watchFor = stream;
-      watching = true;
-    }
-    if (watching && terminal.watchSeenMicros) {
-      latencyMs.push_back((terminal.watchSeenMicros - turnAt) / 1000.0);
-      watching = false;
-      turnAt = 0;
-      nextTurn = benchMicros() + 100000;
-    }
     gameSeconds += frameTime;
     ++windowFrames;
     double window = std::chrono::duration<double>(t1 - windowStart).count();
@@ -256,6 +342,7 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
     if (std::chrono::duration<double>(t1 - begin).count() >= scene.seconds) break;
   }
   double wall = std::chrono::duration<double>(Clock::now() - begin).count();
+  int64_t endMicros = benchMicros();
   Result r{};
   size_t n = frameUs.size();
   r.effects = effectList.size();
@@ -267,22 +354,25 @@ Result runScene(const Scene& scene, bool paced, const Link& link, FILE* curve) {
   r.writesPerSecond = (writeCalls(terminal) - writesAtStart) / wall;
   // Unpaced, the wait is inside refresh and not told apart from the frame.
   r.longestWaitUs = paced ? static_cast<double>(outputCounts.longestWaitMicros) : r.worstUs;
-  r.latencySamples = latencyMs.size();
   r.blockedFrames = outputCounts.blockedFrames;
-  r.latencyMedianMs = percentile(latencyMs, 50);
-  r.latencyP90Ms = percentile(latencyMs, 90);
-  r.latencyP99Ms = percentile(latencyMs, 99);
   r.picturesPerSecond = static_cast<double>(outputCounts.pictures - picturesAtStart) / wall;
   r.bytesPerSecond = static_cast<double>(streamBytes(terminal) - streamAtStart) / wall;
   r.stalledFps = framesInStall / (kQuitAt - 1.0);
   r.beforeFps = static_cast<double>(framesBefore);
-  r.quitMs = quitMs;
+  if (quitAt) waitRead(terminal);
+  uint64_t promptEnd = terminal.bytes;
   frameBlank = [] { return erase(); };
   following = false;
   outputCountSwitches = false;
   Tessor::Base::QueryCounter = Tessor::Base::MonotonicCounter;
   closeCountedTerminal(terminal);
   resetGame(1);
+  linkFigures(r, terminal, link, pictures, turns, beginMicros, endMicros);
+  r.quitMs = quitMs;
+  if (quitAt) {
+    int64_t prompt = linkArrivalOf(terminal.far ? terminal.link.pieces : terminal.reads, promptEnd);
+    r.quitMs = prompt ? (prompt - quitAt) / 1000.0 : -1;
+  }
   return r;
 }
 
@@ -338,29 +428,108 @@ int runFrames(long frames, bool toNull) {
   return 0;
 }
 
-// A player over SSH on a slow link: sshd and TCP take every picture at once
-// and hold megabytes, so no write ever waits. Pictures answered by the far
-// terminal beside today's pacing, which cannot see the link.
-void farLink() {
-  std::printf("\n%-30s %9s %9s %9s %8s %9s %9s %10s %9s\n", "far link 20 kB/s, 40 ms", "turn med", "turn p90",
-              "turn p99", "samples", "Q prompt", "bytes/s", "pictures/s", "frames/s");
-  const Scene scenes[] = {{"quiet", 25, 80, 10.0, aimAtFormation, false, false, false},
-                          {"W held", 25, 80, 10.0, aimAtFormation, true, false, false}};
-  for (const Scene& scene : scenes) {
-    for (int asks = 1; asks >= 0; --asks) {
-      Link link;
-      link.bytesPerSecond = 20000;
-      link.delayMicros = 40000;
-      link.turns = true;
-      link.asks = asks;
-      link.quitAt = scene.seconds - 1.0;
-      Result r = runScene(scene, true, link, nullptr);
-      std::string name = std::string(scene.name) + (asks ? ", answered" : ", today's pacing");
-      std::printf("%-30s %7.0fms %7.0fms %7.0fms %8zu %7.0fms %9.0f %10.1f %9.0f\n", name.c_str(),
-                  r.latencyMedianMs, r.latencyP90Ms, r.latencyP99Ms, r.latencySamples, r.quitMs,
-                  r.bytesPerSecond, r.picturesPerSecond, r.fps);
-      std::fflush(stdout);
+// One row of the far and answering terminals' tables; the restore columns
+// only where the link went down.
+void linkHeader(const char* title) {
+  std::printf("\n%-48s %8s %8s %7s %8s %8s %9s %9s %9s %10s %8s %10s %8s %10s\n", title, "turn med",
+              "turn p99", "samples", "age med", "age p99", "queued", "Q prompt", "bytes/s", "pictures/s",
+              "frames/s", "at restore", "pictures", "fresh ms");
+}
+
+std::string millis(double ms) { return ms < 0 ? "none" : std::to_string(static_cast<long>(ms + 0.5)) + "ms"; }
+
+void linkRow(const std::string& name, const Result& r, bool outage, bool quits) {
+  std::printf("%-48s %6.0fms %6.0fms %7zu %6.0fms %6.0fms %9llu %9s %9.0f %10.1f %8.0f", name.c_str(),
+              r.latencyMedianMs, r.latencyP99Ms, r.latencySamples, r.ageMedianMs, r.ageP99Ms,
+              static_cast<unsigned long long>(r.queuedMost), quits ? millis(r.quitMs).c_str() : "-",
+              r.bytesPerSecond, r.picturesPerSecond, r.fps);
+  if (outage)
+    std::printf(" %10llu %8zu %10s", static_cast<unsigned long long>(r.queuedAtRestore), r.picturesAtRestore,
+                millis(r.freshAfterMs).c_str());
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+// Answered against the same terminal with the requests off, which is the
+// pacing of before acknowledged pictures.
+void ratioRow(const Result& answered, const Result& silent) {
+  std::printf("%-48s pictures/s %.2f, turn median %.2f, age median %.2f\n", "  answered / no answers",
+              answered.picturesPerSecond / std::max(0.1, silent.picturesPerSecond),
+              answered.latencyMedianMs / std::max(0.1, silent.latencyMedianMs),
+              answered.ageMedianMs / std::max(0.1, silent.ageMedianMs));
+  std::fflush(stdout);
+}
+
+Link farShape(double bytesPerSecond, int64_t delayMicros, bool asks) {
+  Link link;
+  link.far = true;
+  link.shape.bytesPerSecond = bytesPerSecond;
+  link.shape.delayMicros = delayMicros;
+  link.turns = true;
+  link.asks = asks;
+  return link;
+}
+
+// A player over SSH: sshd and TCP take every picture at once and hold
+// megabytes, so no write ever waits. Pictures answered by the far terminal
+// beside the pacing that cannot see the link (the requests off).
+void farLink(double seconds) {
+  linkHeader("far link (sshd and TCP hold everything)");
+  struct Preset {
+    const char* name;
+    double rate;
+    int64_t delay;
+  } presets[] = {{"LAN", 0, 0}, {"10 Mbit/s, 10 ms", 1250000, 10000}, {"160 kbit/s, 40 ms", 20000, 40000}};
+  const Scene scenes[] = {{"quiet", 25, 80, seconds, aimAtFormation, false, false, false},
+                          {"W held", 25, 80, seconds, aimAtFormation, true, false, false}};
+  for (const Preset& preset : presets) {
+    for (const Scene& scene : scenes) {
+      Result both[2];
+      for (int asks = 1; asks >= 0; --asks) {
+        Link link = farShape(preset.rate, preset.delay, asks);
+        link.quitAt = scene.seconds - 1.0;
+        both[asks] = runScene(scene, true, link, nullptr);
+        linkRow(std::string(preset.name) + ", " + scene.name + (asks ? ", answered" : ", no answers"),
+                both[asks], false, true);
+      }
+      ratioRow(both[1], both[0]);
     }
+  }
+}
+
+// Terminals whose answers take their time: a near one that answers after
+// its own frame (30 to 80 ms, nothing queued on the way), a far one that
+// answers 2 s late, and the slow link gone for 20 s while the player keeps
+// turning.
+void answeringTerminals(double seconds) {
+  linkHeader("answering terminals");
+  const Scene quiet = {"quiet", 25, 80, seconds, aimAtFormation, false, false, false};
+  const Scene held = {"W held", 25, 80, seconds, aimAtFormation, true, false, false};
+  for (const Scene* scene : {&held, &quiet}) {
+    Result both[2];
+    for (int asks = 1; asks >= 0; --asks) {
+      Link link = farShape(0, 0, asks);
+      link.shape.answerMinMicros = 30000;
+      link.shape.answerMaxMicros = 80000;
+      both[asks] = runScene(*scene, true, link, nullptr);
+      linkRow(
+          std::string("near, answers in 30-80 ms, ") + scene->name + (asks ? ", answered" : ", no answers"),
+          both[asks], false, false);
+    }
+    ratioRow(both[1], both[0]);
+  }
+  Link late = farShape(20000, 40000, true);
+  late.shape.answerMinMicros = late.shape.answerMaxMicros = 2000000;
+  linkRow("160 kbit/s, 40 ms, answers 2 s late, quiet", runScene(quiet, true, late, nullptr), false, false);
+  // Down from 3 s to 23 s, then 27 s to come back.
+  Scene outage = quiet;
+  outage.seconds = 50;
+  for (int asks = 1; asks >= 0; --asks) {
+    Link link = farShape(20000, 40000, asks);
+    link.shape.downFrom = 3000000;
+    link.shape.downUntil = 23000000;
+    linkRow(std::string("160 kbit/s, 40 ms, down 20 s, quiet") + (asks ? ", answered" : ", no answers"),
+            runScene(outage, true, link, nullptr), true, false);
   }
 }
 
@@ -448,7 +617,8 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
-  if (!only || std::strstr("far link", only)) farLink();
+  if (!only || std::strstr("far link", only)) farLink(8.0);
+  if (!only || std::strstr("answering terminals", only)) answeringTerminals(8.0);
   // The input layer read for real, through each backend in turn.
   if (!only || std::strstr("input layer", only))
     benchInputBackends(

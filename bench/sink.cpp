@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <string>
 
 #include "game/display/colour_pairs.h"
@@ -61,72 +60,44 @@ void readLoop(CountedTerminal* t) {
     ssize_t n = read(t->master, buffer, want);
     if (n <= 0) continue;
     uint64_t total = t->bytes += static_cast<uint64_t>(n);
-    uint64_t watch = t->watchFor;
-    if (watch && total >= watch) {
-      t->watchSeenMicros = benchMicros();
-      t->watchFor = 0;
-    }
+    int64_t now = benchMicros();
+    t->reads.push_back({total, now, now, 0});
   }
 }
 
-// Pieces small enough that a request's arrival is timed to within a few
-// milliseconds at 20 kB/s.
-constexpr size_t kPiece = 64;
+// The answer of a VT220-like terminal.
 constexpr char kAnswer[] = "\x1b[?62;22c";
 
-struct Piece {
-  int64_t arrival;
-  std::string bytes;
-};
-
-// Finds DA1 requests (ESC [ c) across pieces.
-struct RequestScan {
-  int state = 0;
-  int count(const std::string& bytes) {
-    int found = 0;
-    for (char b : bytes) {
-      if (state == 2 && b == 'c') ++found, state = 0;
-      else if (b == '\x1b') state = 1;
-      else state = state == 1 && b == '[' ? 2 : 0;
-    }
-    return found;
-  }
-};
-
-void queueRead(CountedTerminal* t, std::deque<Piece>& queue, int64_t& linkFree, const char* bytes, size_t n) {
-  int64_t now = benchMicros();
-  for (size_t at = 0; at < n; at += kPiece) {
-    size_t size = std::min(kPiece, n - at);
-    linkFree = std::max(linkFree, now) + static_cast<int64_t>(size * 1e6 / t->bytesPerSecond);
-    queue.push_back({linkFree + t->delayMicros, std::string(bytes + at, size)});
-  }
-  t->bytes += n;
-  t->linkFreeAt = linkFree;
+// Sleeps until the next arrival or answer is due, or the game writes, but
+// no longer than 20 ms: a thread woken a thousand times a second costs the
+// game its core on a loaded machine.
+int waitMillis(const FarLink& link) {
+  int64_t next = farLinkNextEvent(link);
+  if (next == INT64_MAX) return 20;
+  int64_t left = (next - benchMicros() + 999) / 1000;
+  return static_cast<int>(std::clamp<int64_t>(left, 0, 20));
 }
 
 void farLoop(CountedTerminal* t) {
-  std::deque<Piece> queue;
-  std::deque<int64_t> answers;
-  RequestScan scan;
-  int64_t linkFree = 0;
+  FarLink& link = t->link;
+  link = FarLink{};
+  link.random = t->seed;
+  bool shaped = false;
   char buffer[65536];
   while (!t->done) {
-    pollfd p{t->master, POLLIN, 0};
-    if (poll(&p, 1, 1) > 0) {
-      ssize_t n = read(t->master, buffer, sizeof buffer);
-      if (n > 0) queueRead(t, queue, linkFree, buffer, static_cast<size_t>(n));
+    if (!shaped && t->shaped) {
+      link.shape = t->shape;
+      shaped = true;
     }
-    int64_t now = benchMicros();
-    for (; !queue.empty() && queue.front().arrival <= now; queue.pop_front()) {
-      for (int i = scan.count(queue.front().bytes); i > 0; i--) answers.push_back(now + t->delayMicros);
-      uint64_t total = t->arrived += queue.front().bytes.size();
-      uint64_t watch = t->watchFor;
-      if (watch && total >= watch) {
-        t->watchSeenMicros = now;
-        t->watchFor = 0;
+    pollfd p{t->master, POLLIN, 0};
+    if (poll(&p, 1, waitMillis(link)) > 0) {
+      ssize_t n = read(t->master, buffer, sizeof buffer);
+      if (n > 0) {
+        farLinkSend(link, benchMicros(), buffer, static_cast<size_t>(n));
+        t->bytes += static_cast<uint64_t>(n);
       }
     }
-    for (; !answers.empty() && answers.front() <= now; answers.pop_front())
+    for (int i = farLinkAnswers(link, benchMicros()); i > 0; i--)
       if (write(t->master, kAnswer, sizeof kAnswer - 1) < 0) break;
   }
 }
@@ -162,10 +133,9 @@ bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPer
   t.bytes = 0;
   t.done = false;
   t.stopFrom = t.stopUntil = 0;
-  t.watchFor = 0;
-  t.arrived = 0;
-  t.linkFreeAt = 0;
-  t.reader = t.delayMicros > 0 ? std::thread(farLoop, &t) : std::thread(readLoop, &t);
+  t.reads.clear();
+  t.shaped = false;
+  t.reader = t.far ? std::thread(farLoop, &t) : std::thread(readLoop, &t);
   outputCounts = OutputCounts();
   t.paced = paced;
   if (paced) {

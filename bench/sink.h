@@ -1,7 +1,8 @@
 // A terminal for the benchmark: the game's output module writes real curses
 // output into a pseudo-terminal, and a reader thread on its other side takes
 // the bytes as a terminal would, as fast as it can or at a set rate (a slow
-// link), or not at all for a while (a terminal that stopped reading).
+// link), or not at all for a while (a terminal that stopped reading), or
+// takes them all at once into a far link.
 #pragma once
 
 #include <atomic>
@@ -10,6 +11,9 @@
 
 #include <curses.h>
 #include <thread>
+#include <vector>
+
+#include "far_link.h"
 
 struct CountedTerminal {
   int master = -1;
@@ -22,24 +26,22 @@ struct CountedTerminal {
   std::atomic<int64_t> stopUntil{0};
   std::atomic<double> bytesPerSecond{0};  // 0: as fast as it can
   std::atomic<uint64_t> bytes{0};         // read so far
-  // The reader notes when it has read up to `watchFor` bytes.
-  std::atomic<uint64_t> watchFor{0};
-  std::atomic<int64_t> watchSeenMicros{0};
-  // A far terminal behind buffers the game cannot see (sshd and TCP): the
-  // reader takes every byte at once into an unbounded queue, which crosses
-  // the link at bytesPerSecond and arrives delayMicros later; the terminal
-  // answers each DA1 request as it arrives, the answer travelling back
-  // delayMicros. 0: a near terminal as above.
-  int64_t delayMicros = 0;
-  std::atomic<uint64_t> arrived{0};    // bytes the far terminal has read
-  std::atomic<int64_t> linkFreeAt{0};  // when the link has sent all queued
+  // A near terminal's reads, one piece each: what it had read by when.
+  std::vector<LinkPiece> reads;
+  // A far terminal (far_link.h): every byte is taken at once; until
+  // `shaped` the link has neither rate nor delay, then it takes `shape`.
+  bool far = false;
+  LinkShape shape;
+  uint32_t seed = 1;
+  std::atomic<bool> shaped{false};
+  FarLink link;  // the reader's; read it after closeCountedTerminal
   bool paced = true;
   FILE* direct = nullptr;  // unpaced: curses writes straight to the terminal
   SCREEN* screen = nullptr;
   uint64_t wchar0 = 0;
 };
 
-// Opens rows x cols (far when t.delayMicros is set) and starts curses on it: paced through the output
+// Opens rows x cols (far when t.far is set) and starts curses on it: paced through the output
 // module, unpaced straight on the terminal with a plain refresh per frame.
 bool openCountedTerminal(CountedTerminal& t, int rows, int cols, double bytesPerSecond, bool paced);
 // Bytes put into the terminal's stream since it was opened, and write calls

@@ -33,8 +33,10 @@ void blankScreen() {
 // Everything that restores the terminal is queued first and goes out as
 // one: when the terminal has stopped reading, the pictures it has not read
 // make room for it. The shell's modes come back only once the terminal has
-// read the restore (or given no sign of reading): a Ctrl-C or Ctrl-Z typed
-// meanwhile would otherwise discard it.
+// answered every request of the game (or its link has stayed silent, or it
+// gave no sign of reading): an answer that came later would be typed into
+// the shell, and a Ctrl-C or Ctrl-Z typed meanwhile would discard the
+// restore.
 void handBack(bool closing) {
   outputHandOver();
   blankScreen();

@@ -4,8 +4,10 @@
 // frame loop, which runs flat out, looks at the flags after every frame and
 // leaves or suspends cleanly. Every other signal whose default action ends
 // the process (crashes, SIGQUIT, SIGUSR1/2, SIGALRM, SIGPIPE, SIGXCPU, the
-// real-time signals, ...) writes a precomputed reset string, restores the
-// terminal modes and dies of the same signal. That handler runs on its own
+// real-time signals, ...) first ends a picture it may have cut short (CAN,
+// then the end of a synchronized update, as a handover does), writes a
+// precomputed reset string, restores the terminal modes and dies of the
+// same signal. That handler runs on its own
 // stack (a stack overflow still restores), retries interrupted writes and
 // gives up on a terminal that takes no output for 100 ms.
 #pragma once
