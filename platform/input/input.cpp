@@ -11,15 +11,16 @@ namespace {
 
 enum class Backend { none, terminal, x11 };
 
-// Waiting for the terminal's answers at a handover. A terminal known to
-// answer is waited for until its link has been silent this long: an answer
-// that comes after the game has left is typed into the shell, and a link
-// that dropped everything for a while delivers once TCP retries (its
-// retries back off to several seconds apart). A terminal that stopped
+// Waiting for the terminal's answers at a handover. A terminal seen to
+// answer pictures is waited for until its link has been silent this long:
+// an answer that comes after the game has left is typed into the shell,
+// and a link that dropped everything for a while delivers once TCP retries
+// (its retries back off to several seconds apart). A terminal that stopped
 // reading looks the same, and must not hold the exit much longer. One
-// never heard answering (X11 input, no probe) is given a short while only.
+// never seen answering a picture (X11 input, no probe, or only the probe
+// answered so far) is given a short while only.
 constexpr int kSilentLinkMillis = 8000;
-constexpr int kUnheardMillis = 900;
+constexpr int kUnheardMillis = 200;
 
 Backend backend = Backend::none;
 bool lost = false;
@@ -93,7 +94,7 @@ void inputClose() {
 }
 
 void inputAwaitAnswer() {
-  termAwaitAnswer(term, terminalAnswers.answering ? kSilentLinkMillis : kUnheardMillis);
+  termAwaitAnswer(term, terminalAnswers.answeredPicture ? kSilentLinkMillis : kUnheardMillis);
 }
 
 const char* inputRestoreBytes(size_t* length) {

@@ -68,7 +68,8 @@ void inputClose();
 // terminal has read the restore before the shell's modes make Ctrl-C or
 // Ctrl-Z able to discard output again. Over a stalled link the player sees
 // nothing meanwhile; the wait ends once the link has been silent for 8 s
-// (0.9 s for a terminal never heard answering), and at once on a hangup.
+// (0.2 s for a terminal not yet seen answering a picture), and at once on
+// a hangup.
 void inputAwaitAnswer();
 
 // Bytes that turn off every mode the input layer enabled (empty while none

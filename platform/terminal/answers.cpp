@@ -96,6 +96,7 @@ AnswerOwner answerArrived(TerminalAnswers& answers, AskedPicture* picture) {
     if (picture) *picture = answers.asked[0];
     bool owed = answers.asked[0].owed;
     dropOldest(answers);
+    answers.answeredPicture = true;
     return owed ? AnswerOwner::owed : AnswerOwner::picture;
   }
   if (answers.handingOver && !answers.handedOver) {

@@ -49,6 +49,7 @@ struct TerminalAnswers {
   bool probing = false;            // the probe's request is out, its answer not in
   bool probeLate = false;          // the probe ended without it; it may still come
   bool answering = false;          // the terminal answers: pictures may carry requests
+  bool answeredPicture = false;    // it has answered a picture's request
   AskedPicture asked[kMostAsked];  // oldest first
   int count = 0;
   bool handingOver = false;  // the handover's request is out

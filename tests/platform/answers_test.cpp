@@ -83,6 +83,10 @@ TEST(Answers, WhoseEachAnswerIs) {
           }
           if (step.owner == O::picture || step.owner == O::owed) {
             EXPECT_EQ(picture.owed, step.owner == O::owed) << where;
+            EXPECT_TRUE(answers.answeredPicture) << where;
+          }
+          if (step.owner == O::probe || step.owner == O::lateProbe) {
+            EXPECT_FALSE(answers.answeredPicture) << where << ": the probe tells nothing of pictures";
           }
           break;
         }
