@@ -238,7 +238,7 @@ run_tests() {
   build_tests
   cd "$BUILD"
   count=$(as_owner ctest -N -LE soak | sed -n 's/^Total Tests: //p')
-  say "running $count tests, $JOBS at a time (the longest, the play-through, about two minutes)"
+  say "running $count tests, $JOBS at a time, those in real terminals one at a time"
   as_owner ctest --output-on-failure -j "$JOBS" -LE soak
 }
 
