@@ -109,7 +109,7 @@ def one_press(screen, seconds):
     seen = next((s for s in during + after if s[2] <= (xdrive.FRESH if seconds > 0 else xdrive.CLOUD)), None)
     if seen is None:
         return "no burst after the press"
-    stale = [s for s in during if s[0] >= seen[1] and s[2] > xdrive.FRESH]
+    stale = [s for s in during if s[0] >= seen[1] and s[3] > xdrive.FRESH]
     if stale:
         raise SystemExit("FAIL: W still held, but no new burst %.0f ms into the hold (nearest %.1f cells)"
                          % ((stale[0][0] - press) * 1000, stale[0][2]))
