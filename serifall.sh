@@ -27,8 +27,9 @@ COMMAND=$*
 
 PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev libxi-dev ncurses-term"
 # perl for Time::HiRes in the terminal runs: it is not in perl-base, which
-# is all a minimal Debian 12 or 13 has.
-TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl xvfb xdotool"
+# is all a minimal Debian 12 or 13 has; python3 for the end-to-end runs that
+# read the screen (mouse look judged by the letter, the emulators).
+TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl python3 xvfb xdotool"
 # What dpkg-buildpackage needs: build-essential and the Build-Depends of
 # debian/control (debhelper-compat comes with debhelper).
 DEB_PACKAGES="build-essential $(sed -n '/^Build-Depends:/,/^[^ ]/{/^ /p}' debian/control |
@@ -237,7 +238,7 @@ run_tests() {
   build_tests
   cd "$BUILD"
   count=$(as_owner ctest -N -LE soak | sed -n 's/^Total Tests: //p')
-  say "running $count tests, $JOBS at a time (the longest, the play-through, about two minutes)"
+  say "running $count tests, $JOBS at a time, those in real terminals one at a time"
   as_owner ctest --output-on-failure -j "$JOBS" -LE soak
 }
 

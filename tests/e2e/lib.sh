@@ -6,6 +6,7 @@ set -u
 GAME=${1:?usage: $0 path/to/serifall [path/to/serifall-early]}
 EARLY=${2:-$GAME}
 SOCKET=serifall-e2e-$$
+E2E=$(cd "$(dirname "$0")" && pwd)
 # The server must see its children exit: some runners start us with SIGCHLD
 # blocked, and a blocked mask is inherited.
 T() {
@@ -77,9 +78,9 @@ expect_exit() {
   T kill-server
 }
 
-# The power-up marker starts at world cell (0, 0), under the corner mark;
-# with the pointer 10 cells left and 5 up from the centre the world slides
-# right and down and the marker shows here.
-marker_moved() { [ "$(cell 5 9)" = G ] && [ "$(cell 3 8)" = G ] && [ "$(cell 6 11)" = G ]; }
+# look turn|burst: the pointer 10 cells left and 5 up, as one report or as a
+# burst of them; the world slides 5 rows down and 10 columns right. Judged
+# by the letter formation, which stands still in the world however late a
+# loaded machine shows it (look.py).
+look() { python3 "$E2E/look.py" "$SOCKET" "$1" || fail "mouse look ($1)"; }
 
-mouse() { T send-keys -t g -l "$(printf '\033[<35;%d;%dM' "$1" "$2")"; }

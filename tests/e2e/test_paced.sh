@@ -16,13 +16,7 @@ for program in "$GAME" "$EARLY"; do
   # Many pointer reports in one burst, far more than pictures are sent; only
   # their sum counts. It leaves the view 10 cells left and 5 up, as one report
   # would.
-  mouse 41 13
-  burst=""
-  for i in $(seq 60); do
-    burst="$burst$(printf '\033[<35;%d;%dM\033[<35;%d;%dM' $((41 + i % 17)) $((13 + i % 5)) 41 13)"
-  done
-  T send-keys -t g -l "$burst$(printf '\033[<35;31;8M')"
-  wait_for marker_moved "the marker where the last report put it"
+  look burst
 
   # A storm of resizes with no pause between them, then the start-up size:
   # the whole frame is back, not a picture from the middle of the storm.

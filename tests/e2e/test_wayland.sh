@@ -101,11 +101,12 @@ swaymsg -q seat seat0 cursor set $((X + W / 2)) $((Y + H / 2))
 
 go 1
 wdrive() { python3 "$HERE/wdrive.py" "$@" || fail "$1"; }
-# The start, then at once mouse look and back (the marker it looks for is
-# moved at the game's fifth second).
+# The bursts are judged where they show with the view unturned, so mouse
+# look comes after them.
 wdrive start "$SCREEN"
 wdrive hold "$SCREEN" 2
 wdrive tap "$SCREEN"
+wdrive look "$SCREEN"
 wtype q
 wait_until '[ -n "$(ended 1)" ]' 20 "the game to end after Q"
 [ "$(ended 1)" = 0 ] || fail "exit status $(ended 1) after Q"

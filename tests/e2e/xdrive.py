@@ -5,7 +5,7 @@ socket, or as pixels of the emulator's window through Xlib.
   xdrive.py ready  SCREEN          kitty past its start-up work, before a game starts
   xdrive.py start  SCREEN          past the intro, until the game's frame is up
   xdrive.py hold   SCREEN SECONDS  W held: bursts for the whole hold, none after
-  xdrive.py look   SCREEN          pointer motion moves the world under the view
+  xdrive.py look   SCREEN          pointer motion moves the letter under the view
   xdrive.py repeat on|off          the X server's key autorepeat
 
 SCREEN is kitty:SOCKET or window:ID:COLS:ROWS. Keys and pointer go through
@@ -82,7 +82,7 @@ class Pixels:
     """A window's pixels with masks, one byte a pixel: lit (not black) and
     burst (the colours bursts are drawn in: light grey, yellow and red, the
     slowest ring on a red ground; stars and the letter are dark grey, enemy
-    shots magenta) and marker (the power-up's blue)."""
+    shots magenta) and dim (the letter's and the stars' dark grey)."""
 
     def __init__(self, data, stride, width, height, taken):
         self.stride, self.width, self.height, self.taken = stride, width, height, taken
@@ -93,8 +93,8 @@ class Pixels:
         self.lit = (blue | green | red).to_bytes(n, "little")
         self.burst = (channel(data, 2, lambda v: v >= 0x90) &
                       (channel(data, 0, lambda v: v < 0x60) | light)).to_bytes(n, "little")
-        self.marker = (channel(data, 0, lambda v: v >= 0x90) & channel(data, 1, lambda v: v < 0x60) &
-                       channel(data, 2, lambda v: v < 0x60)).to_bytes(n, "little")
+        grey = [channel(data, i, lambda v: 0x30 <= v < 0xB0) for i in (0, 1, 2)]
+        self.dim = (grey[0] & grey[1] & grey[2]).to_bytes(n, "little")
 
 
 class WindowScreen:
@@ -150,6 +150,15 @@ class WindowScreen:
     def any_lit(self, px, r, c):
         return self.cell_count(px.lit, px, r, c) > 0
 
+    def letters(self, px):
+        """The formation's cells: a letter's worth of dark grey pixels (a
+        star has a few), inside the frame and clear of the bars and the
+        screen-fixed texts of the top rows."""
+        cw, ch = px.width // self.cols, px.height // self.rows
+        least = cw * ch // 10
+        return {(r, c): "A" for r in range(3, self.rows - 2) for c in range(3, self.cols - 3)
+                if self.cell_count(px.dim, px, r, c) >= least}
+
     def cells(self):
         px = self.pixels()
         cache = {}
@@ -174,7 +183,7 @@ def framed(screen):
     glyph = screen.cells()
     if isinstance(screen, KittyScreen):
         return glyph.top.startswith("\\---") and glyph.bottom.startswith("/---")
-    return all(screen.any_lit(glyph.px, r, c) for r in (0, 24) for c in range(1, 79))
+    return all(screen.any_lit(glyph.px, r, c) for r in (0, screen.rows - 1) for c in range(1, screen.cols - 1))
 
 
 def ready(screen, deadline=60.0):
@@ -211,41 +220,102 @@ def start(screen, deadline=90.0):
     raise SystemExit("FAIL: the game's frame never came up")
 
 
-# The power-up marker's block starts at world cell (0, 0), hidden under the
-# frame's corner; with the view turned 5 rows down and 10 columns right
-# these cells of it are on screen.
-MARKER = [(5, 9), (3, 8), (6, 11)]
+# Mouse look is judged by the letter formation, the one thing that stands
+# still in the world for the whole game. It stands at a random place, often
+# off the screen, so the view is first turned through a few places that
+# between them show any formation; the game drops pointer motion while the
+# picture shakes after an enemy hit, so a turn that never shows is tried
+# again, the other way.
+TURN = (5, 10)  # the pointer 10 cells left and 5 up: the world slides this way
+ENOUGH = 20  # letter cells that tell the formation is in sight
 
 
-def marker_at(screen, px, r, c):
-    w, h = px.width // screen.cols, px.height // screen.rows
-    return screen.cell_count(px.marker, px, r, c) > w * h // 2
+def follows(before, after, shift, inside):
+    """The share of before's cells found in after where the view moving by
+    shift would put them (those it would put out of sight left out), and
+    how many were counted."""
+    kept = [(r, c) for r, c in before if inside(r + shift[0], c + shift[1])]
+    found = sum(1 for r, c in kept if (r + shift[0], c + shift[1]) in after)
+    return (found / len(kept) if kept else 0.0), len(kept)
 
 
-def look(screen):
-    """Pointer left 10 cells and up 5: the world slides right and down."""
-    if any(marker_at(screen, screen.pixels(), r, c) for r, c in MARKER):
-        raise SystemExit("FAIL: the marker is on screen before any motion")
+def moved(before, after, shift, inside):
+    """The whole view moved by shift: the cells match both ways under the
+    shift, and not without it."""
+    forward, counted = follows(before, after, shift, inside)
+    backward, counted_back = follows(after, before, (-shift[0], -shift[1]), inside)
+    if min(counted, counted_back) < 8 or min(forward, backward) < 0.8:
+        return False
+    return max(follows(before, after, (0, 0), inside)[0], follows(after, before, (0, 0), inside)[0]) < 0.5
+
+
+def look(screen, point, views, wait=20.0, tries=6):
+    """point(dr, dc) puts the pointer where it turns the view dr rows and dc
+    columns from where its first report left it (the world slides that way
+    on the screen); views are the turns that between them show any
+    formation."""
+    def inside(r, c):
+        return 3 <= r < screen.rows - 2 and 3 <= c < screen.cols - 3
+
+    def letters():
+        return screen.letters(screen.pixels())
+
+    start_time = time.monotonic()
+    # The first report only fixes where the pointer is: one away from home.
+    point(0, 1)
+    view, sign = None, 1
+    for attempt in range(1, tries + 1):
+        if view is None or len(letters()) < ENOUGH:
+            view = find_formation(point, views, letters, wait)
+        shift = (sign * TURN[0], sign * TURN[1])
+        before, looked = [], time.monotonic()
+        while time.monotonic() - looked < 1.0:
+            before.append(letters())
+        target = (view[0] + shift[0], view[1] + shift[1])
+        point(*target)
+        sent = time.monotonic()
+        while time.monotonic() - sent < wait:
+            now = letters()
+            if any(moved(old, now, shift, inside) for old in before):
+                print("the view turned %.0f ms after the motion (try %d, %.0f s in all)"
+                      % ((time.monotonic() - sent) * 1000, attempt, time.monotonic() - start_time))
+                point(0, 0)
+                return
+        print("try %d: the turn by %s never showed" % (attempt, shift))
+        view, sign = target, -sign
+    raise SystemExit("FAIL: the pointer turned the view %d times, the letter never followed" % tries)
+
+
+def find_formation(point, views, letters, wait):
+    """Turns the view through views until the letter is in sight; returns
+    the view that shows it."""
+    deadline = time.monotonic() + 6 * wait
+    while time.monotonic() < deadline:
+        for view in views:
+            point(*view)
+            # Nothing else in sight moves with the view, so there is no
+            # telling when a picture shows the turn: a while at each place,
+            # and the round again if a loaded machine was slower than that.
+            until = time.monotonic() + 2.0
+            while time.monotonic() < until:
+                if len(letters()) >= ENOUGH:
+                    return view
+    raise SystemExit("FAIL: the formation never came into sight")
+
+
+def look_window(screen):
+    """An X terminal that reports the pointer in cells: the window is large
+    enough (200 x 70) for two places in each direction to show any
+    formation, with the pointer kept off the edges, where the view keeps
+    turning."""
     w, h = screen.size
     cw, ch = w // screen.cols, h // screen.rows
+    home = (screen.rows * 2 // 3, screen.cols * 3 // 5)  # room to turn up and left
 
-    def point(col, row):  # the middle of a cell, 0-based
-        xdotool("mousemove", "--window", str(screen.window), str(col * cw + cw // 2),
-                str(row * ch + ch // 2))
-    # The first report only fixes where the pointer is; then one cell at a
-    # time, as a hand moves it.
-    point(41, 13)
-    for step in range(1, 11):
-        point(41 - step, 13 - (step + 1) // 2)
-    start_time = time.monotonic()
-    while time.monotonic() - start_time < 20.0:
-        px = screen.pixels()
-        if all(marker_at(screen, px, r, c) for r, c in MARKER):
-            print("the view turned %.0f ms after the last motion"
-                  % ((time.monotonic() - start_time) * 1000))
-            return
-        time.sleep(0.05)
-    raise SystemExit("FAIL: the pointer moved 10 cells left and 5 up, the view did not follow")
+    def point(dr, dc):
+        xdotool("mousemove", "--window", str(screen.window), str((home[1] - dc) * cw + cw // 2),
+                str((home[0] - dr) * ch + ch // 2))
+    look(screen, point, [(0, 0), (30, 0), (0, 30), (30, 30)])
 
 
 def set_repeat(on):
@@ -269,11 +339,27 @@ def hole(glyph):
     return min((math.hypot(r - CENTRE[0], c - CENTRE[1]) for r, c in cells), default=NONE)
 
 
+# An enemy shot that reaches the player shakes the view for a few seconds,
+# each frame by -3 to 4 cells either way, and the bursts, which stand in the
+# world, with it; the letter's shots may do so at any time.
+SHAKE = (-3, 4)
+
+
+def shaken_hole(glyph):
+    """Distance from the nearest place a shake can put the burst centre to
+    the nearest burst cell: a burst still begins there every frame of a
+    hold in a shaken picture, if a cloud's while (CLOUD_LIFE) less sharply."""
+    def off(v, centre):
+        return max(0, v - centre - SHAKE[1], centre + SHAKE[0] - v)
+    cells = [(r, c) for r in ROWS for c in COLS if glyph(r, c)]
+    return min((math.hypot(off(r, CENTRE[0]), off(c, CENTRE[1])) for r, c in cells), default=NONE)
+
+
 def sample(screen):
-    """(time before the read, time the screen was taken, hole)"""
+    """(time before the read, time the screen was taken, hole, shaken hole)"""
     before = time.monotonic()
     glyph = screen.cells()
-    return before, glyph.taken, hole(glyph)
+    return before, glyph.taken, hole(glyph), shaken_hole(glyph)
 
 
 def xdotool(*args):
@@ -288,7 +374,7 @@ def wait_quiet(screen, deadline=60.0):
     start = time.monotonic()
     quiet_since = None
     while time.monotonic() - start < deadline:
-        t, _, h = sample(screen)
+        t, _, h, _ = sample(screen)
         if h < NONE:
             quiet_since = None
         elif quiet_since is None:
@@ -346,8 +432,9 @@ def one_hold(screen, seconds):
         return ("the first burst came %.0f ms after the press" % (delay * 1000),
                 "first burst %.0f ms after the press" % (delay * 1000))
     # Once begun, a gap cannot come from a stall: a stalled game or emulator
-    # leaves the last picture, with its fresh burst, on the screen.
-    stale = [s for s in during if s[0] >= started[1] and s[2] > FRESH]
+    # leaves the last picture, with its fresh burst, on the screen; nor from
+    # a shake, which moves the bursts only as far as the shaken hole allows.
+    stale = [s for s in during if s[0] >= started[1] and s[3] > FRESH]
     if stale:
         t = stale[0][0] - press
         raise SystemExit("FAIL: W still held, but no new burst %.0f ms into the hold (nearest %.1f cells)"
@@ -364,7 +451,7 @@ def one_hold(screen, seconds):
     if clear is None:
         return ("bursts near the centre %.1f s after the release" % (after[-1][0] - release),
                 figures)
-    _, seen, nearest = after[clear]
+    _, seen, nearest, _ = after[clear]
     by_ring = seen - min(nearest, SEEN) / SLOWEST_RING - release
     again = next((s for s in after[clear:] if s[2] <= CLOUD), None)
     if again is not None:
@@ -373,7 +460,7 @@ def one_hold(screen, seconds):
     # late. The clouds give a second bound: the newest one keeps the inner
     # part of the centre busy until CLOUD_LIFE after its burst, and is gone
     # from the first picture that shows that part empty for good.
-    gone = next(i for i, s in enumerate(after) if all(h > CORE for _, _, h in after[i:]))
+    gone = next(i for i, s in enumerate(after) if all(t[2] > CORE for t in after[i:]))
     by_cloud = after[gone][1] - CLOUD_LIFE - release
     late = min(by_ring, by_cloud)
     figures += ("; newest burst at most %.0f ms after the release (by its ring %.0f, by its cloud %.0f)"
@@ -405,6 +492,6 @@ if __name__ == "__main__":
     elif command == "ready":
         ready(screen)
     elif command == "look":
-        look(screen)
+        look_window(screen)
     else:
         raise SystemExit("usage: " + __doc__)
