@@ -86,9 +86,10 @@ while (time < $deadline) {
   } else {
     sleep(0.001);
   }
-  if (!$answered && $answer eq "yes" && index($out, "\e[c") >= 0) {
+  # A terminal that answers answers every request, the pictures' too.
+  while ($answer eq "yes" && (my $at = index($out, "\e[c", $answered)) >= 0) {
     syswrite($m, "\e[?1;2c");
-    $answered = 1;
+    $answered = $at + 3;
   }
   my $ready = ($when eq "probe" && index($out, "\e[c") >= 0)
       || ($when eq "intro" && index($out, "Vellmoor") >= 0)
