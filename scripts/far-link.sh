@@ -17,8 +17,10 @@
 #                                          (and the PORTs, TCP or UDP) is lost
 #               $FAR_LINK up               they pass again
 #               $FAR_LINK set PRESET       the link becomes PRESET's at once,
-#                                          under the running session (only
-#                                          from a preset with a delay)
+#                                          under the running session, as
+#                                          far-link.sh would have made it
+#                                          (a delay only where a relay runs;
+#                                          the rate by tc)
 #               $FAR_LINK queued           bytes sshd has sent that the far
 #                                          end has not acknowledged yet, and
 #                                          those sent to sshd likewise
@@ -52,10 +54,32 @@ values() {
     *) echo "far-link: unknown preset $1 (lan, 10mbit, slow, 1mbit)" >&2; exit 2 ;;
   esac
 }
-# far-link.sh --values PRESET: only its rate and delay (for $FAR_LINK set).
-if [ "$PRESET" = --values ]; then
+# The rate on the namespace's loopback, run inside it: a link's packet size
+# and HTB classes for sshd's port, or (rate 0) none of it.
+shape() {
+  tc qdisc del dev lo root 2>/dev/null
+  if [ "$1" = 0 ]; then
+    ip link set lo mtu 65536 gso_max_size 65536
+    return
+  fi
+  # A link's packet size, and no 64 kB loopback super-packets: at 20 kB/s one
+  # of those would hold the link for three seconds.
+  ip link set lo mtu 1500 gso_max_size 1500 || return 1
+  bits=$(($1 * 8))
+  tc qdisc add dev lo root handle 1: htb default 30 || return 77
+  tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
+  # From sshd is the way down to the player, to sshd the way up.
+  tc filter add dev lo parent 1: protocol ip u32 match ip sport "$SSHD_PORT" 0xffff flowid 1:10
+  tc filter add dev lo parent 1: protocol ip u32 match ip dport "$SSHD_PORT" 0xffff flowid 1:20
+}
+# far-link.sh --set PRESET, for $FAR_LINK set inside the namespace: that
+# preset's rate, and its delay in DIR/relay.conf; prints the delay.
+if [ "$PRESET" = --set ]; then
   values "$1"
-  echo "$RATE $DELAY"
+  shape "$RATE" || exit
+  echo "$DELAY"
   exit 0
 fi
 values "$PRESET"
@@ -97,17 +121,12 @@ IN() { ip netns exec "$NS" "$@"; }
 ip -n "$NS" link set lo up
 
 if [ "$RATE" != 0 ] && [ "${FAR_SHAPER:-tc}" = tc ]; then
-  # A link's packet size, and no 64 kB loopback super-packets: at 20 kB/s one
-  # of those would hold the link for three seconds.
-  ip -n "$NS" link set lo mtu 1500 gso_max_size 1500 || exit 1
-  bits=$((RATE * 8))
-  IN tc qdisc add dev lo root handle 1: htb default 30 || skip "tc cannot add an HTB qdisc"
-  IN tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
-  IN tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
-  IN tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
-  # From sshd is the way down to the player, to sshd the way up.
-  IN tc filter add dev lo parent 1: protocol ip u32 match ip sport "$SSHD_PORT" 0xffff flowid 1:10
-  IN tc filter add dev lo parent 1: protocol ip u32 match ip dport "$SSHD_PORT" 0xffff flowid 1:20
+  IN "$0" --set "$PRESET" >/dev/null
+  case $? in
+    0) ;;
+    77) skip "tc cannot add an HTB qdisc" ;;
+    *) exit 1 ;;
+  esac
   RELAY_RATE=0
 else
   RELAY_RATE=$RATE
@@ -222,19 +241,13 @@ case "\${1:-}" in
       tc class del dev lo parent 1: classid 1:40
     fi ;;
   set)
-    [ -e "$DIR/relay.pid" ] || { echo "far-link: no relay to change on the $PRESET link" >&2; exit 1; }
-    set -- \$("$HERE/far-link.sh" --values "\$2")
-    if [ "$RELAY_RATE" = 0 ] && [ "$RATE" != 0 ]; then
-      bits=\$((\$1 * 8))
-      [ "\$1" = 0 ] && bits=10000000000
-      for class in 1:10 1:20; do
-        tc class change dev lo parent 1: classid \$class htb rate "\${bits}bit" ceil "\${bits}bit" burst 3000 quantum 1514
-      done
-      echo "\$2 0" >"$DIR/relay.conf"
-    else
-      echo "\$2 \$1" >"$DIR/relay.conf"
-    fi
-    kill -HUP \$(cat "$DIR/relay.pid") ;;
+    delay=\$("$HERE/far-link.sh" --set "\$2")
+    if [ -e "$DIR/relay.pid" ]; then
+      echo "\$delay 0" >"$DIR/relay.conf"
+      kill -HUP \$(cat "$DIR/relay.pid")
+    elif [ "\$delay" != 0 ]; then
+      echo "far-link: no relay on the $PRESET link: no delay" >&2
+    fi ;;
   queued)
     down=\$(ss -tnH state established '( sport = :$SSHD_PORT )' | awk '{ sum += \$2 } END { print sum + 0 }')
     up=\$(ss -tnH state established '( dport = :$SSHD_PORT )' | awk '{ sum += \$2 } END { print sum + 0 }')

@@ -92,6 +92,7 @@ class Pane:
             stdin=subprocess.PIPE, stdout=subprocess.PIPE,
         )
         self.lock = threading.Condition()
+        self.asking = threading.Lock()
         self.outputs = 0  # pieces of output announced so far
         self.received = 0  # bytes the pane has received
         self.replies = []
@@ -139,9 +140,11 @@ class Pane:
             self.lock.notify_all()
 
     def ask(self, command):
-        self.control.stdin.write((command + "\n").encode())
-        self.control.stdin.flush()
-        return self.next_reply(30)
+        # One command and its answer at a time: the held key's thread asks too.
+        with self.asking:
+            self.control.stdin.write((command + "\n").encode())
+            self.control.stdin.flush()
+            return self.next_reply(30)
 
     def screen(self):
         lines = self.ask("capture-pane -p -t g")
@@ -380,6 +383,14 @@ def main():
                         help="the player's terminal is mosh-client, not ssh")
     parser.add_argument("--outage", type=float, default=0.0,
                         help="seconds the link is down, twice (see above)")
+    parser.add_argument("--hold-w", action="store_true",
+                        help="W held through the turns, as a terminal's key repeat sends it")
+    parser.add_argument("--hold-early", action="store_true",
+                        help="with --switch-to, W is held from before the change")
+    parser.add_argument("--switch-to", metavar="PRESET",
+                        help="the link becomes PRESET's 3 s before the turns (A,B: A's, then B's)")
+    parser.add_argument("--verbose", action="store_true",
+                        help="each turn's clock time and figure on standard error")
     args = parser.parse_args()
 
     # Some runners start us with SIGCHLD blocked; the tmux server inherits
@@ -445,11 +456,25 @@ def play(pane, args, preset):
     lost = 0
     if args.turns:
         bring_formation(pane, args.turn_wait)
+    held = KeyHeld(pane, b"w") if args.hold_w and args.hold_early else None
+    if args.switch_to:
+        for step in args.switch_to.split(","):
+            link("set", step)
+        preset = f"{args.switch_to} (from {preset}, 3 s before)"
+        time.sleep(3)
+    if args.hold_w and not held:
+        held = KeyHeld(pane, b"w")
+    if held:
+        preset += ", W held" + (" from before the change" if args.hold_early else "")
     turns_began, received = time.monotonic(), pane.received
     for number in range(args.turns):
         # Away and back in turn: each is a motion relative to the last, so a
         # turn the game dropped leaves the next one a step off, never lost.
+        began = time.time()
         took = slide_shown(pane, TURN if number % 2 == 0 else (-TURN[0], -TURN[1]), args.turn_wait)
+        if args.verbose:
+            print(f"turn {number + 1} sent at {began:.3f}: "
+                  + ("never shown" if took is None else f"{took * 1000:.0f} ms"), file=sys.stderr)
         if took is None:
             lost += 1
             # The game drops pointer motion while the screen shakes after an
@@ -464,6 +489,9 @@ def play(pane, args, preset):
         time.sleep(random.uniform(0.15, 0.35))
 
     rate = (pane.received - received) / max(0.001, time.monotonic() - turns_began)
+    if held:
+        held.stop()
+    first = f"first turn {1000 * shown[0]:.0f} ms, " if shown and args.switch_to else ""
     outage = None
     if args.outage:
         outage = ride_out(pane, args)
@@ -484,7 +512,7 @@ def play(pane, args, preset):
 
     if shown:
         ms = [1000 * t for t in shown]
-        figures = (f"turn -> picture median {percentile(ms, 0.5):.0f} / p90 {percentile(ms, 0.9):.0f}"
+        figures = first + (f"turn -> picture median {percentile(ms, 0.5):.0f} / p90 {percentile(ms, 0.9):.0f}"
                    f" / p99 {percentile(ms, 0.99):.0f} ms")
     else:
         figures = "turn -> picture: none shown"
@@ -565,6 +593,25 @@ def shell_left(pane):
     if lines[:2] != [PROMPT + TYPED, TYPED_OUT]:
         return "a typed command came out as " + " | ".join(repr(line) for line in lines)
     return None
+
+
+class KeyHeld:
+    """A key held down as a terminal sends it: the key again every 1/30 s."""
+
+    def __init__(self, pane, key):
+        self.pane = pane
+        self.key = key
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self.repeat, daemon=True)
+        self.thread.start()
+
+    def repeat(self):
+        while not self.done.wait(1 / 30):
+            self.pane.send(self.key)
+
+    def stop(self):
+        self.done.set()
+        self.thread.join()
 
 
 def link(*args):

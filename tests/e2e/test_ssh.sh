@@ -4,7 +4,8 @@
 # them shaped (scripts/far-link.sh).
 #
 #   test_ssh.sh [--mosh] GAME [EARLY]            the check, on the slow link
-#   test_ssh.sh [--mosh] --measure PRESET|all [GAME]   figures only, nothing judged
+#   test_ssh.sh [--mosh] --measure PRESET|all [GAME [ssh_drive.py OPTION...]]
+#                                       figures only, nothing judged
 #
 # With --mosh the player's terminal is mosh-client, its UDP carried on the
 # same shaped link to a mosh-server started over that ssh (test_mosh.sh).
@@ -57,12 +58,14 @@ fi
 if [ "${1:-}" = --measure ]; then
   presets=${2:?usage: $0 --measure lan|10mbit|slow|1mbit|all [GAME]}
   GAME=$(realpath "${3:-$TOP/build/serifall}")
+  shift 2
+  [ $# -gt 0 ] && shift
   [ "$presets" = all ] && presets="lan 10mbit slow 1mbit"
   status=0
   for preset in $presets; do
     "$TOP/scripts/far-link.sh" "$preset" python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
       --turns "${TURNS:-40}" --turn-wait "${TURN_WAIT:-60}" --play "${PLAY:-0}" \
-      --outage "${OUTAGE:-0}" || status=$?
+      --outage "${OUTAGE:-0}" "$@" || status=$?
   done
   exit "$status"
 fi
