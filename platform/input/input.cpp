@@ -1,23 +1,25 @@
 #include "platform/input/input.h"
 
-#include <algorithm>
-
 #include "platform/input/input_clock.h"
 #include "platform/input/input_select.h"
 #include "platform/input/term/term_input.h"
 #include "platform/input/x11/input_x11.h"
-#include "platform/output/output.h"
+#include "platform/terminal/answers.h"
 #include "platform/terminal/term_modes.h"
 
 namespace {
 
 enum class Backend { none, terminal, x11 };
 
-// Waiting for the terminal's answer at a handover: a round trip or two,
-// but never so long that a terminal that stopped answering holds the exit.
-constexpr int kAnswerSlackMillis = 100;
-constexpr int kShortestAwaitMillis = 200;
-constexpr int kLongestAwaitMillis = 900;
+// Waiting for the terminal's answers at a handover. A terminal known to
+// answer is waited for until its link has been silent this long: an answer
+// that comes after the game has left is typed into the shell, and a link
+// that dropped everything for a while delivers once TCP retries (its
+// retries back off to several seconds apart). A terminal that stopped
+// reading looks the same, and must not hold the exit much longer. One
+// never heard answering (X11 input, no probe) is given a short while only.
+constexpr int kSilentLinkMillis = 8000;
+constexpr int kUnheardMillis = 900;
 
 Backend backend = Backend::none;
 bool lost = false;
@@ -91,8 +93,7 @@ void inputClose() {
 }
 
 void inputAwaitAnswer() {
-  termAwaitAnswer(term, std::clamp(2 * outputRoundTripMillis() + kAnswerSlackMillis, kShortestAwaitMillis,
-                                   kLongestAwaitMillis));
+  termAwaitAnswer(term, terminalAnswers.answering ? kSilentLinkMillis : kUnheardMillis);
 }
 
 const char* inputRestoreBytes(size_t* length) {

@@ -63,10 +63,12 @@ void inputResume();
 void inputClose();
 
 // At a handover, after the restore went out: reads up to the terminal's
-// answer to a DA1 request, so every key report it sent before is read (none
-// reaches the shell) and it has read the restore before the shell's modes
-// make Ctrl-C or Ctrl-Z able to discard output again. Bounded by a couple
-// of round trips (at most 0.9 s).
+// answer to a request of its own, behind every answer still owed to
+// pictures, so no answer and no key report reaches the shell, and the
+// terminal has read the restore before the shell's modes make Ctrl-C or
+// Ctrl-Z able to discard output again. Over a stalled link the player sees
+// nothing meanwhile; the wait ends once the link has been silent for 8 s
+// (0.9 s for a terminal never heard answering), and at once on a hangup.
 void inputAwaitAnswer();
 
 // Bytes that turn off every mode the input layer enabled (empty while none

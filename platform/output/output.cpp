@@ -21,6 +21,7 @@
 
 #include "platform/input/input_clock.h"
 #include "platform/output/output_pace.h"
+#include "platform/terminal/answers.h"
 #include "platform/terminal/signals.h"
 #include "platform/terminal/term_raw.h"
 
@@ -32,10 +33,6 @@ std::string outputError;
 namespace {
 
 constexpr char kSyncBegin[] = "\x1b[?2026h";
-constexpr char kSyncEnd[] = "\x1b[?2026l";
-constexpr char kAnswerRequest[] = "\x1b[c";
-// Cancels whatever sequence a picture cut short left the terminal in.
-constexpr char kCancel[] = "\x18";
 // At exit and on Ctrl-Z: long enough for any live terminal, short enough
 // that a stopped one cannot keep the game from ending.
 constexpr int kStopMillis = 300;
@@ -150,15 +147,12 @@ void makePicture() {
     pending.resize(before);  // nothing differed: nothing to bracket
     return;
   }
-  if (outputSynchronized) append(kSyncEnd, sizeof kSyncEnd - 1);
-  int64_t now = inputClockMicros();
-  bool ask = paceAsks(pace, now);
-  if (ask) append(kAnswerRequest, sizeof kAnswerRequest - 1);
+  if (outputSynchronized) append(kSyncEnd, kSyncEndLength);
+  if (terminalAnswers.answering) append(kAnswerRequest, kAnswerRequestLength);
   uint64_t bytes = pending.size() - before;
-  if (ask) paceAsked(pace, now, bytes);
   outputCounts.made += bytes - static_cast<uint64_t>(collected);
   ++outputCounts.pictures;
-  paceSent(pace, now, bytes);
+  paceSent(pace, terminalAnswers, inputClockMicros(), bytes);
 }
 
 // A thread that had to sleep in a call made a voluntary switch: the proof
@@ -208,8 +202,7 @@ int cursesFailure() {
 // fits and is the first thing the terminal reads when it reads again.
 void keepOnlyHandOver() {
   tcflush(writeFd, TCOFLUSH);
-  std::vector<char> restore(kCancel, kCancel + sizeof kCancel - 1);
-  if (outputSynchronized) restore.insert(restore.end(), kSyncEnd, kSyncEnd + sizeof kSyncEnd - 1);
+  std::vector<char> restore(kPictureCutShort, kPictureCutShort + outputCutShortLength());
   size_t from = std::min(static_cast<size_t>(handOverFrom), pending.size());
   restore.insert(restore.end(), pending.begin() + static_cast<long>(from), pending.end());
   pending.swap(restore);
@@ -259,6 +252,7 @@ bool outputStart(int fd, const char* termType) {
   termSaveModes(ttyFd);
   termPlayModes();
   pace = OutputPace();
+  terminalAnswers = TerminalAnswers();
   dropPending();
   handOverFrom = -1;
   catchResize();
@@ -277,8 +271,8 @@ void outputFrame() {
   if (!changed && !hasPending()) return;  // the common quiet frame: no clock, no call
   int64_t now = inputClockMicros();
   long switches = outputCountSwitches ? voluntarySwitches() : 0;
-  paceExpire(pace, now);
-  PaceStep step = paceStep(pace, now, changed, hasPending(), writableNow);
+  paceExpire(pace, terminalAnswers, now);
+  PaceStep step = paceStep(pace, terminalAnswers, now, changed, hasPending(), writableNow);
   int64_t waited = inputClockMicros() - now;
   if (step != PaceStep::nothing) {
     if (step == PaceStep::send) makePicture();
@@ -302,11 +296,13 @@ void outputShow(int millis) {
   pushWithin(millis);
 }
 
-void outputAskAnswers() { pace.asking = true; }
+size_t outputCutShortLength() { return outputSynchronized ? sizeof kPictureCutShort - 1 : 1; }
 
-bool outputAnswered(int64_t now) { return started && paceAnswered(pace, now); }
+void outputAskAnswers() { terminalAnswers.answering = true; }
 
-int outputRoundTripMillis() { return static_cast<int>(pace.roundTrip / 1000); }
+void outputPictureAnswered(int64_t now, const AskedPicture& picture) {
+  if (started) paceAnswered(pace, now, picture);
+}
 
 void outputHandOver() {
   if (!started) return;
@@ -334,10 +330,10 @@ bool outputStop() {
 void outputResume() {
   if (!started) return;
   termPlayModes();
-  // Requests lost in a stall are never answered; answers still on their
-  // way are taken for them.
-  pace.owed += pace.unanswered;
-  pace.unanswered = 0;
+  // The handover waited for every answer the link still delivered; what
+  // did not come went to the shell or never will.
+  answersForgetPictures(terminalAnswers);
+  paceForgetAnswers(pace);
 }
 
 void outputRelease() {

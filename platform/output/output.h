@@ -8,10 +8,23 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/terminal/answers.h"
+
 // Set by the start-up probe when the terminal knows synchronized output
 // (mode 2026): each picture is then sent between its begin and end marks,
 // so the terminal never shows half of one.
 extern bool outputSynchronized;
+
+// What ends a picture cut short before anything else is written (a
+// handover, a crash): CAN cancels the sequence it stopped in, then the
+// synchronized update it opened is ended (those bytes alone end every
+// synchronized picture).
+constexpr char kPictureCutShort[] = "\x18\x1b[?2026l";
+constexpr const char* kSyncEnd = kPictureCutShort + 1;
+constexpr size_t kSyncEndLength = sizeof kPictureCutShort - 2;
+// How much of it a restore writes: the end mark only where pictures are
+// synchronized. Async-signal-safe.
+size_t outputCutShortLength();
 
 // Counts frames whose output had to sleep (two extra calls per sending
 // frame, so only the benchmark turns it on).
@@ -23,7 +36,7 @@ struct OutputCounts {
   uint64_t pictures = 0;          // pictures made
   uint64_t made = 0;              // bytes of every picture made, sent or not
   int64_t longestWaitMicros = 0;  // longest one frame spent in output calls
-  uint64_t blockedFrames = 0;     // frames whose output slept (see below)
+  uint64_t blockedFrames = 0;     // frames whose output slept (outputCountSwitches)
 };
 extern OutputCounts outputCounts;
 
@@ -42,16 +55,13 @@ void outputFrame();
 // Sends the picture now, waiting at most `millis` for the terminal.
 void outputShow(int millis);
 
-// The terminal answered the start-up probe's DA1 (perhaps late): from now
-// on each picture is followed by a DA1 request, and the next picture waits
-// for the answers (see output_pace.h).
+// Pictures carry requests from now on, as once the terminal has answered
+// the start-up probe (the benchmark's terminals are not probed).
 void outputAskAnswers();
 
-// A DA1 answer arrived at `now`; false when no picture was waiting for one.
-bool outputAnswered(int64_t now);
-
-// The round trip of the latest answer, 0 before any.
-int outputRoundTripMillis();
+// The answer to `picture` came at `now` (answers.h decides whose it is):
+// the pace learns the link from it (output_pace.h).
+void outputPictureAnswered(int64_t now, const AskedPicture& picture);
 
 // Handing the terminal back (exit, Ctrl-Z): everything written from here on
 // restores it, and only queues until outputStop.
@@ -70,6 +80,7 @@ void outputResume();
 void outputRelease();
 
 // Writes bytes to fd within `millis`, after any picture bytes still waiting,
-// so that they never land inside a picture's escape sequence. What the
-// terminal does not take in time is dropped.
+// so that they never land inside a picture's escape sequence. While curses
+// runs, what the terminal does not take in time waits with the picture's
+// bytes (for the next frame, or the stop); before, it is dropped.
 void outputWriteWithin(int fd, const char* bytes, size_t length, int millis);

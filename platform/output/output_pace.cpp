@@ -1,134 +1,227 @@
 #include "platform/output/output_pace.h"
 
+#include <algorithm>
+
 namespace {
 
 // Pictures may use this share of the link; the rest drains what queued up.
 constexpr double kLinkShare = 0.5;
-// A link that kept up for a whole window is trusted with a little more,
+// A link that kept up for a whole span is trusted with a little more,
 // slowly, since finding the limit again fills its buffers.
 constexpr double kLinkGrowth = 1.05;
 // Beyond this no picture stream can fill it: the link counts as fast again.
 constexpr double kFastLink = 50.0e6;
-// Refused for a quarter of a window or more: at its limit.
+// Refused for a quarter of a span or more: at its limit.
 constexpr int64_t kSaturatedShare = 4;
+// Answers read together (a terminal answering after its own frame) must not
+// make a rate out of no time at all.
+constexpr int64_t kShortestRateMicros = 1000;
+
+// The best of two spans, the current one and the one before: a span ages
+// out whole.
+double bestOfSpans(const OutputPace& pace, int64_t now, double current, double earlier) {
+  int64_t age = now - pace.rateSpanStart;
+  if (age >= 2 * kRateSpanMicros) return 0;
+  if (age >= kRateSpanMicros) return current;
+  return std::max(current, earlier);
+}
+
+double rateNow(const OutputPace& pace, int64_t now) {
+  return bestOfSpans(pace, now, pace.rate, pace.earlierRate);
+}
+
+double burstNow(const OutputPace& pace, int64_t now) {
+  return bestOfSpans(pace, now, pace.burst, pace.earlierBurst);
+}
+
+void learnRate(OutputPace& pace, int64_t now, double sample) {
+  int64_t age = now - pace.rateSpanStart;
+  if (age >= kRateSpanMicros) {
+    bool gone = age >= 2 * kRateSpanMicros;
+    pace.earlierRate = gone ? 0 : pace.rate;
+    pace.earlierBurst = gone ? 0 : pace.burst;
+    pace.rate = pace.burst = 0;
+    pace.rateSpanStart = now;
+  }
+  pace.rate = std::max(pace.rate, sample);
+}
+
+// Answers that keep to the rate start a new burst; what comes beyond the
+// rate since then is the burst.
+void learnBurst(OutputPace& pace, int64_t now, uint64_t bytes) {
+  double rate = rateNow(pace, now);
+  pace.burstBytes += bytes;
+  double beyond =
+      static_cast<double>(pace.burstBytes) - rate * static_cast<double>(now - pace.burstStart) / 1.0e6;
+  if (pace.burstStart == 0 || beyond <= 0) {
+    pace.burstStart = now;
+    pace.burstBytes = 0;
+    return;
+  }
+  pace.burst =
+      std::max(pace.burst, std::min(beyond, rate * static_cast<double>(kLongestBurstMicros) / 1.0e6));
+}
+
+void learnFloor(OutputPace& pace, int64_t now, const AskedPicture& picture, int64_t trip) {
+  // A picture sent alone met no queue of the game's own making: while the
+  // floor is measured again, its trip is the new floor.
+  bool fresh = pace.remeasuring && picture.alone;
+  if (pace.floorTrip == 0 || trip <= pace.floorTrip || fresh) {
+    pace.floorTrip = trip;
+    pace.floorAt = now;
+    pace.remeasuring = false;
+  }
+}
+
+// What a full link holds.
+uint64_t fullAllowance(const OutputPace& pace, int64_t now) {
+  double pipe = kInFlightGain * rateNow(pace, now) * static_cast<double>(pace.floorTrip) / 1.0e6;
+  return static_cast<uint64_t>(pipe + burstNow(pace, now));
+}
+
+// A usual round trip of more than twice the floor, and longer by more
+// than the tolerance, is a queue: the link carries no more.
+bool queueShows(const OutputPace& pace) {
+  // A terminal that answers after its own frame answers some requests at
+  // once: a floor that short says nothing of how late the others come.
+  int64_t floor = std::max(pace.floorTrip, kFrameFloorMicros);
+  return pace.smoothedTrip > 2 * floor + kQueueToleranceMicros;
+}
+
+void grow(OutputPace& pace, int64_t now, uint64_t bytes) {
+  if (!pace.full && queueShows(pace)) pace.full = true;
+  if (!pace.full) {
+    if (pace.heldBack) pace.allowance += bytes;
+    return;
+  }
+  pace.allowance = std::min(pace.allowance + bytes, fullAllowance(pace, now));
+}
+
+// What the oldest timed picture may take: the usual round trip and its own
+// time on the link at the rate seen.
+int64_t patience(const OutputPace& pace, const AskedPicture& picture, int64_t now) {
+  int64_t expected = pace.smoothedTrip;
+  double rate = rateNow(pace, now);
+  if (rate > 0) expected += static_cast<int64_t>(static_cast<double>(picture.bytes) * 1.0e6 / rate);
+  return std::clamp(3 * expected, kAnswerPatienceMicros, kLongestPatienceMicros);
+}
+
+bool waitsForAnswers(const OutputPace& pace, const TerminalAnswers& answers, int64_t now) {
+  if (!answers.answering) return false;
+  if (pace.overdue) return now < pace.retryAt;
+  int inFlight = answersInFlight(answers);
+  if (inFlight == 0) return false;
+  if (inFlight >= kMostInFlight) return true;
+  return answersInFlightBytes(answers) + pace.lastBytes > paceInFlightLimit(pace, now);
+}
 
 }  // namespace
 
 int64_t paceInterval(const OutputPace& pace) {
-  if (pace.linkRate <= 0) return pace.intervalMicros;
-  double micros = static_cast<double>(pace.lastBytes) * 1.0e6 / (kLinkShare * pace.linkRate);
+  if (pace.tookRate <= 0) return pace.intervalMicros;
+  double micros = static_cast<double>(pace.lastBytes) * 1.0e6 / (kLinkShare * pace.tookRate);
   if (micros > kLongestIntervalMicros) return kLongestIntervalMicros;
   return micros > pace.intervalMicros ? static_cast<int64_t>(micros) : pace.intervalMicros;
 }
 
-namespace {
-
-bool awaitingAnswer(const OutputPace& pace) { return pace.asking && pace.unanswered >= pace.window; }
-
-// What the oldest unanswered picture may take: as long as the latest
-// answer, scaled by size (the link's rate dominates a slow link).
-int64_t patience(const OutputPace& pace) {
-  int64_t expected = pace.roundTrip;
-  if (pace.answeredBytes > 0 && pace.askedBytes[0] > pace.answeredBytes)
-    expected = static_cast<int64_t>(static_cast<double>(expected) * static_cast<double>(pace.askedBytes[0]) /
-                                    static_cast<double>(pace.answeredBytes));
-  int64_t micros = 3 * expected;
-  if (micros < kAnswerPatienceMicros) return kAnswerPatienceMicros;
-  return micros > kLongestPatienceMicros ? kLongestPatienceMicros : micros;
+uint64_t paceInFlightLimit(const OutputPace& pace, int64_t) {
+  if (pace.overdue || pace.remeasuring) return 0;
+  return pace.allowance;
 }
 
-void learnTrip(OutputPace& pace, int64_t trip) {
-  pace.roundTrip = trip;
-  if (pace.shortestTrip == 0 || trip < pace.shortestTrip) pace.shortestTrip = trip;
-  int64_t tolerance = pace.shortestTrip / 4;
-  if (tolerance < kQueueToleranceMicros) tolerance = kQueueToleranceMicros;
-  if (trip > pace.shortestTrip + tolerance) pace.window = 1;
-  else if (pace.window < kMostUnanswered) ++pace.window;
-}
-
-}  // namespace
-
-PaceStep paceStep(const OutputPace& pace, int64_t now, bool changed, bool pending, bool (*writable)()) {
+PaceStep paceStep(const OutputPace& pace, const TerminalAnswers& answers, int64_t now, bool changed,
+                  bool pending, bool (*writable)()) {
   // A new picture is only made once the last one is out: a picture built on
   // top of unsent bytes would be diffed against a screen the terminal does
   // not show yet, and a slow terminal would queue pictures it cannot keep up
   // with instead of skipping to the latest one.
   if (pending) return writable() ? PaceStep::push : PaceStep::nothing;
-  if (!changed || awaitingAnswer(pace)) return PaceStep::nothing;
+  if (!changed || waitsForAnswers(pace, answers, now)) return PaceStep::nothing;
   if (pace.sentAny && now - pace.lastSent < paceInterval(pace)) return PaceStep::nothing;
   return writable() ? PaceStep::send : PaceStep::nothing;
 }
 
-void paceSent(OutputPace& pace, int64_t now, uint64_t bytes) {
+void paceSent(OutputPace& pace, TerminalAnswers& answers, int64_t now, uint64_t bytes) {
   pace.sentAny = true;
   pace.lastSent = now;
   pace.lastBytes = bytes;
+  if (!answers.answering) return;
+  // The next picture, as large, would wait for answers.
+  pace.heldBack = answersInFlightBytes(answers) + 2 * bytes > pace.allowance;
+  if (pace.overdue) {
+    // Only the latest picture is waited for; the others' answers are owed.
+    answersGiveUp(answers);
+    pace.retryDelay = std::min(2 * pace.retryDelay, kLongestRetryMicros);
+    pace.retryAt = now + pace.retryDelay;
+  }
+  answersPictureAsked(answers, now, bytes, pace.delivered, pace.deliveredAt);
+}
+
+void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture) {
+  pace.overdue = false;  // the link delivers again
+  pace.delivered += picture.bytes;
+  pace.deliveredAt = now;
+  if (picture.owed) return;  // its trip tells of an outage, not of the link
+  int64_t trip = now - picture.at;
+  pace.smoothedTrip = pace.smoothedTrip == 0 ? trip : pace.smoothedTrip + (trip - pace.smoothedTrip) / 8;
+  int64_t span = std::max(now - picture.deliveredAt, kShortestRateMicros);
+  learnRate(pace, now,
+            static_cast<double>(pace.delivered - picture.delivered) * 1.0e6 / static_cast<double>(span));
+  learnBurst(pace, now, picture.bytes);
+  learnFloor(pace, now, picture, trip);
+  grow(pace, now, picture.bytes);
+}
+
+void paceExpire(OutputPace& pace, TerminalAnswers& answers, int64_t now) {
+  answersExpire(answers, now);
+  if (pace.floorTrip > 0 && now - pace.floorAt >= kFloorLifetimeMicros) pace.remeasuring = true;
+  if (pace.overdue) return;
+  const AskedPicture* oldest = answersOldestInFlight(answers);
+  if (oldest == nullptr || now - oldest->at < patience(pace, *oldest, now)) return;
+  answersGiveUp(answers);
+  pace.overdue = true;
+  pace.retryDelay = kFirstRetryMicros;
+  pace.retryAt = now + pace.retryDelay;
+}
+
+void paceForgetAnswers(OutputPace& pace) {
+  pace.overdue = false;
+  pace.remeasuring = false;
+  pace.floorTrip = 0;
+  pace.rate = pace.earlierRate = 0;
+  pace.burst = pace.earlierBurst = 0;
+  pace.burstStart = 0;
+  pace.allowance = 0;
+  pace.full = false;
+  pace.heldBack = false;
 }
 
 void paceTook(OutputPace& pace, int64_t now, uint64_t bytes, bool full) {
-  if (pace.windowStart == 0) pace.windowStart = now;
-  pace.windowBytes += bytes;
+  if (pace.tookSpanStart == 0) pace.tookSpanStart = now;
+  pace.tookSpanBytes += bytes;
   if (full && !pace.blocked) {
     pace.blocked = true;
     pace.blockedSince = now;
   } else if (!full && pace.blocked) {
     pace.blocked = false;
-    pace.windowBlocked += now - pace.blockedSince;
+    pace.tookSpanBlocked += now - pace.blockedSince;
   }
-  int64_t span = now - pace.windowStart;
-  if (span < kLinkWindowMicros) return;
+  int64_t span = now - pace.tookSpanStart;
+  if (span < kTookSpanMicros) return;
   if (pace.blocked) {
-    pace.windowBlocked += now - pace.blockedSince;
+    pace.tookSpanBlocked += now - pace.blockedSince;
     pace.blockedSince = now;
   }
-  // Refusing bytes for a good part of the window is a link at its limit, and
+  // Refusing bytes for a good part of the span is a link at its limit, and
   // what it took is what it carries. A terminal that was busy for a moment
   // refuses for a moment only, and does not slow the pictures down.
-  if (pace.windowBlocked * kSaturatedShare >= span) {
-    pace.linkRate = static_cast<double>(pace.windowBytes) * 1.0e6 / static_cast<double>(span);
-  } else if (pace.linkRate > 0) {
-    pace.linkRate *= kLinkGrowth;
-    if (pace.linkRate > kFastLink) pace.linkRate = 0;
+  if (pace.tookSpanBlocked * kSaturatedShare >= span) {
+    pace.tookRate = static_cast<double>(pace.tookSpanBytes) * 1.0e6 / static_cast<double>(span);
+  } else if (pace.tookRate > 0) {
+    pace.tookRate *= kLinkGrowth;
+    if (pace.tookRate > kFastLink) pace.tookRate = 0;
   }
-  pace.windowStart = now;
-  pace.windowBytes = 0;
-  pace.windowBlocked = 0;
-}
-
-bool paceAsks(const OutputPace& pace, int64_t now) {
-  return pace.asking && pace.askAgainAt <= now && pace.unanswered < kMostUnanswered;
-}
-
-void paceAsked(OutputPace& pace, int64_t now, uint64_t bytes) {
-  pace.askedAt[pace.unanswered] = now;
-  pace.askedBytes[pace.unanswered] = bytes;
-  ++pace.unanswered;
-}
-
-bool paceAnswered(OutputPace& pace, int64_t now) {
-  if (pace.owed > 0) {
-    --pace.owed;
-    return true;
-  }
-  if (pace.unanswered == 0) return false;
-  learnTrip(pace, now - pace.askedAt[0]);
-  pace.answeredBytes = pace.askedBytes[0];
-  for (int i = 1; i < pace.unanswered; i++) {
-    pace.askedAt[i - 1] = pace.askedAt[i];
-    pace.askedBytes[i - 1] = pace.askedBytes[i];
-  }
-  --pace.unanswered;
-  return true;
-}
-
-void paceExpire(OutputPace& pace, int64_t now) {
-  if (pace.askAgainAt != 0 && now >= pace.askAgainAt) {
-    pace.askAgainAt = 0;
-    pace.owed = 0;  // so long overdue that they are lost
-  }
-  if (pace.unanswered == 0 || now - pace.askedAt[0] < patience(pace)) return;
-  pace.owed += pace.unanswered;
-  pace.unanswered = 0;
-  pace.window = 1;
-  pace.askAgainAt = now + kAskAgainMicros;
+  pace.tookSpanStart = now;
+  pace.tookSpanBytes = 0;
+  pace.tookSpanBlocked = 0;
 }

@@ -9,36 +9,57 @@
 //
 // Behind buffers the game cannot see (sshd and TCP take everything at once
 // and hold megabytes) no write ever waits, so the above never notices a slow
-// link. A terminal that answers DA1 shows the far end all the same: it
-// answers requests in the order it reads them, so the answer to a request
-// written after a picture means the whole picture has reached the screen.
-// Then at most one or two pictures are on their way at any time, and the
-// next one is made from the latest frame when an answer comes.
+// link. A terminal that answers DA1 shows the far end all the same: each
+// picture is followed by a request (answers.h), and its answer means the
+// whole picture has reached the screen. The link is then judged by what it
+// delivers, as a congestion control judges a path: the rate at which
+// pictures are answered, and the round trip at its floor. What may be on
+// its way grows with every answer while it holds pictures back (doubling
+// each round trip) until the usual round trip shows a queue; the link is
+// then full, and what may be on its way is the rate by the floor (what the
+// link holds without a queue: the floor includes a picture's own time on
+// the link) plus the most that was answered at once beyond the rate (a
+// terminal that answers after its own frame answers in bursts). One
+// picture may always go: a slow link carries about one picture at a time,
+// a near terminal the display's pace, and a turn never waits behind a
+// queue of stale pictures.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/terminal/answers.h"
 
 // 1/120 s: faster than the displays in use, so a change is never seen late.
 constexpr int64_t kDisplayIntervalMicros = 1000000 / 120;
 // However slow the link, a few pictures a second still go.
 constexpr int64_t kLongestIntervalMicros = 250000;
-// The link's rate is judged over windows this long.
-constexpr int64_t kLinkWindowMicros = 250000;
+// A terminal that refuses bytes is judged over spans this long.
+constexpr int64_t kTookSpanMicros = 250000;
 
-// How many pictures may be on their way at once. One while the answers
-// show a queue on the way (a round trip longer than the shortest seen by
-// more than the tolerance); one more with each answer that shows none, up
-// to the most. A fast link keeps the display's pace, a slow one holds one
-// picture at a time, and a turn never waits behind a queue of stale ones.
-constexpr int kMostUnanswered = 4;
-constexpr int64_t kQueueToleranceMicros = 10000;
-// An answer later than this (or than three times what the picture's size
-// and the last answer let expect, up to the longest) counts as lost:
-// pictures go without requests (paced as above) for a while, then ask
-// again. The picture is never held much longer.
+// Pictures on their way at most, whatever the link.
+constexpr int kMostInFlight = 16;
+// A full link: this many times its rate by its floor may be on the way,
+// and bursts of answers up to this long at that rate.
+constexpr double kInFlightGain = 1.0;
+constexpr int64_t kLongestBurstMicros = 250000;
+// A usual round trip longer than twice the floor and this is a queue; a
+// floor counts as at least a frame of a slow terminal.
+constexpr int64_t kQueueToleranceMicros = 50000;
+constexpr int64_t kFrameFloorMicros = 25000;
+// The rate is the best seen over the last two spans of this length; the
+// floor is measured again (one picture alone) when it is this old, so a
+// path whose delay rises for good gets its allowance back.
+constexpr int64_t kRateSpanMicros = 5000000;
+constexpr int64_t kFloorLifetimeMicros = 10000000;
+// An answer counts as overdue after three times what the picture's size
+// and the usual round trip let expect, within these bounds. Then the far
+// end may be unreachable: one picture at a time goes, from the latest
+// frame, asking again after each delay, doubled each time up to the
+// longest, until answers come again.
 constexpr int64_t kAnswerPatienceMicros = 1000000;
 constexpr int64_t kLongestPatienceMicros = 4000000;
-constexpr int64_t kAskAgainMicros = 10000000;
+constexpr int64_t kFirstRetryMicros = 1000000;
+constexpr int64_t kLongestRetryMicros = 8000000;
 
 struct OutputPace {
   int64_t intervalMicros = kDisplayIntervalMicros;
@@ -47,22 +68,32 @@ struct OutputPace {
   uint64_t lastBytes = 0;
   // Bytes per second the terminal was seen to take while full; 0 while it
   // has always kept up.
-  double linkRate = 0;
-  int64_t windowStart = 0;
-  uint64_t windowBytes = 0;
-  int64_t windowBlocked = 0;  // time in the window with bytes refused
-  bool blocked = false;       // bytes are waiting since the terminal refused them
+  double tookRate = 0;
+  int64_t tookSpanStart = 0;
+  uint64_t tookSpanBytes = 0;
+  int64_t tookSpanBlocked = 0;  // time in the span with bytes refused
+  bool blocked = false;         // bytes are waiting since the terminal refused them
   int64_t blockedSince = 0;
-  bool asking = false;  // the terminal answers DA1
-  int window = 1;       // pictures that may be unanswered
-  int unanswered = 0;   // pictures whose request has no answer yet
-  int64_t askedAt[kMostUnanswered] = {};
-  uint64_t askedBytes[kMostUnanswered] = {};
-  int owed = 0;                // answers still to come to requests given up on
-  int64_t roundTrip = 0;       // of the latest answer
-  int64_t shortestTrip = 0;    // the link's own delay, without queues
-  uint64_t answeredBytes = 0;  // size of the latest answered picture
-  int64_t askAgainAt = 0;      // after giving up: no requests until then
+  // Answered pictures.
+  uint64_t delivered = 0;   // bytes of every picture answered
+  int64_t deliveredAt = 0;  // when the latest answer came
+  double rate = 0;          // best bytes/s of the current span
+  double earlierRate = 0;   // of the span before
+  double burst = 0;         // most bytes answered beyond the rate at once, this span
+  double earlierBurst = 0;  // of the span before
+  int64_t rateSpanStart = 0;
+  int64_t burstStart = 0;  // answers since then came faster than the rate
+  uint64_t burstBytes = 0;
+  uint64_t allowance = 0;    // bytes that may be on their way; 0: one picture
+  bool full = false;         // a queue showed: the link carries no more
+  bool heldBack = false;     // the allowance would hold the next picture
+  int64_t floorTrip = 0;     // shortest round trip since measured; 0 unknown
+  int64_t floorAt = 0;       // when it was measured
+  bool remeasuring = false;  // one picture alone, to measure the floor
+  int64_t smoothedTrip = 0;
+  bool overdue = false;  // an answer is overdue: one picture per retry
+  int64_t retryAt = 0;
+  int64_t retryDelay = 0;
 };
 
 enum class PaceStep {
@@ -74,27 +105,31 @@ enum class PaceStep {
 // The interval now in force: the display's, or longer on a slow link.
 int64_t paceInterval(const OutputPace& pace);
 
+// Bytes of pictures that may be on their way; 0 allows one picture only.
+// Pure: the allowance, or none while an answer is overdue or the floor is
+// being measured again.
+uint64_t paceInFlightLimit(const OutputPace& pace, int64_t now);
+
 // changed: curses holds a picture other than the one last sent.
 // pending: bytes of the last picture have not all reached the terminal.
 // writable: asks whether the terminal can take bytes without waiting; it
 // costs a system call, so it is asked only when the answer decides.
-PaceStep paceStep(const OutputPace& pace, int64_t now, bool changed, bool pending, bool (*writable)());
+PaceStep paceStep(const OutputPace& pace, const TerminalAnswers& answers, int64_t now, bool changed,
+                  bool pending, bool (*writable)());
 
-// A picture of `bytes` was made at `now`; the next one waits an interval.
-void paceSent(OutputPace& pace, int64_t now, uint64_t bytes);
+// A picture of `bytes` was made at `now`, its request (when the terminal
+// answers) right behind it; the next one waits an interval.
+void paceSent(OutputPace& pace, TerminalAnswers& answers, int64_t now, uint64_t bytes);
 
-// True when the next picture is to be followed by a request.
-bool paceAsks(const OutputPace& pace, int64_t now);
+// The answer to `picture` came at `now`.
+void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture);
 
-// A picture of `bytes` whose request went out at `now`.
-void paceAsked(OutputPace& pace, int64_t now, uint64_t bytes);
+// Finds an overdue answer; forgets answers owed too long.
+void paceExpire(OutputPace& pace, TerminalAnswers& answers, int64_t now);
 
-// An answer came at `now`; false when no picture was waiting for one (the
-// answer belongs to someone else).
-bool paceAnswered(OutputPace& pace, int64_t now);
-
-// Gives up on answers that are too late, and asks again once it is time.
-void paceExpire(OutputPace& pace, int64_t now);
+// After a suspend: the pictures' answers are settled, the link is judged
+// afresh.
+void paceForgetAnswers(OutputPace& pace);
 
 // The terminal took `bytes` at `now`; `full` when it then refused more.
 void paceTook(OutputPace& pace, int64_t now, uint64_t bytes, bool full);

@@ -2,6 +2,7 @@
 
 // Ours before term.h: terminfo's capability macros (hangup, lines, ...)
 // would otherwise rewrite names in them.
+#include "platform/output/output.h"
 #include "platform/terminal/term_modes.h"
 #include "platform/terminal/term_raw.h"
 
@@ -76,6 +77,9 @@ void onSuspend(int) { suspendSignal = 1; }
 // Only async-signal-safe calls: write, poll, fcntl, tcsetattr, raise.
 void onFatal(int sig) {
   int savedErrno = errno;
+  // A picture cut short would make the terminal swallow or hold back the
+  // restore, as at a handover.
+  writeAll(kPictureCutShort, outputCutShortLength());
   writeAll(termRestoreBuffer, static_cast<size_t>(termRestoreLength));
   writeAll(crashRestore, crashRestoreLength);
   termShellModes();

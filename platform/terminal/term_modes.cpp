@@ -1,6 +1,7 @@
 #include "platform/terminal/term_modes.h"
 
 #include "platform/output/output.h"
+#include "platform/terminal/answers.h"
 
 #include <unistd.h>
 #include <cerrno>
@@ -26,7 +27,7 @@ void writeText(int fd, const char* text) { termWrite(fd, text, std::strlen(text)
 
 }  // namespace
 
-const char kProbeBurst[] = "\x1b[?u\x1b[?1016$p\x1b[?2026$p\x1b[c";
+const char kProbeBurst[] = "\x1b[?u\x1b[?1016$p\x1b[?2026$p" SERIFALL_ANSWER_REQUEST;
 const char termRestoreBuffer[] = SERIFALL_MODES_OFF SERIFALL_KITTY_POP;
 volatile sig_atomic_t termRestoreLength = 0;
 

@@ -7,8 +7,8 @@
 #include <cstddef>
 
 // Kitty keyboard flags query, DECRQM for SGR-pixel mouse (1016) and
-// synchronized output (2026), DA1. Every
-// terminal answers the last, which ends the probe.
+// synchronized output (2026), then the answer request (answers.h): every
+// terminal answers that one, which ends the probe.
 extern const char kProbeBurst[];
 
 // What is turned off right now if a handler writes it: modes off, then the

@@ -21,6 +21,7 @@
 #include "fuzz/term_tokens.h"
 #include "platform/input/input_parser.h"
 #include "platform/input/term/term_input.h"
+#include "platform/terminal/answers.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ void deliver(Run& r, size_t n) {
   // after a late push in the same read is a kitty key.
   for (size_t end = r.fed + n; r.fed < end;) {
     size_t step = end - r.fed;
-    if (r.term.late && r.token < r.tokens.size())
+    if (terminalAnswers.probeLate && r.token < r.tokens.size())
       step = std::min(step, std::max<size_t>(1, r.tokens[r.token].end - r.fed));
     feed(r.term, r.stream.data() + r.fed, step, r.now);
     account(r, r.fed, r.fed + step);

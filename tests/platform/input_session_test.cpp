@@ -72,6 +72,15 @@ TEST_F(InputSession, KittyTerminalModesOnAndOff) {
   EXPECT_EQ(written(), modesOn + "|" + kModesOff + kPop);
   EXPECT_FALSE(poll().w);  // resuming released it
 
+  // A second handover asks again and reads up to its own answer.
+  type("\x1b[?62;22c");
+  inputPause();
+  inputAwaitAnswer();
+  EXPECT_EQ(written(), kModesOff + kPop + "\x1b[c|");
+  EXPECT_EQ(::poll(&left, 1, 0), 0);
+  inputResume();
+  EXPECT_EQ(written(), modesOn + "|" + kModesOff + kPop);
+
   inputClose();
   EXPECT_EQ(written(), kModesOff + kPop + "|");
 }

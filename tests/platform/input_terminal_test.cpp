@@ -9,6 +9,8 @@
 #include "platform/input/input_select.h"
 #include "platform/input/term/term_input.h"
 #include "platform/output/output.h"
+#include "platform/terminal/answers.h"
+#include "platform/terminal/signals.h"
 
 namespace {
 
@@ -220,7 +222,7 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
   termProbeEnd(silent.term);  // a late reply is taken up, and is no key
   silent.put("\x1b[?11u\x1b[?1016;2$y\x1b[?1;2c", 1500);
   EXPECT_TRUE(silent.term.kitty && silent.term.pixels);
-  EXPECT_FALSE(silent.term.keys.anyKey || silent.term.late);
+  EXPECT_FALSE(silent.term.keys.anyKey || terminalAnswers.probeLate);
 }
 
 TEST(InputSelect, EnvironmentChoosesTheBackend) {
@@ -238,5 +240,95 @@ TEST(InputSelect, EnvironmentChoosesTheBackend) {
     EXPECT_EQ(inputChoose(e), choice) << (value ? value : "null");
     e.mode = "x11";  // forced: X11 first whatever else is set
     EXPECT_EQ(inputChoose(e), x11) << (value ? value : "null");
+  }
+}
+
+// Answers to the probe that come after its deadline, whatever they say:
+// the modes follow the values that can be on (1 to 3), the DA1 answer in
+// any form ends the lateness, and nothing after it counts as the probe's.
+TEST(TermProbe, LateAnswersOfEveryValue) {
+  const char* const attributes[] = {"\x1b[?62;22c", "\x1b[?1;2c", "\x1b[?6c", "\x1b[?64;1;2;6;22c"};
+  for (int ps = 0; ps <= 4; ps++) {
+    for (const char* da : attributes) {
+      const std::string name = std::to_string(ps) + " " + testing::PrintToString(da);
+      Feeder t({}, false, true, nullptr);
+      outputSynchronized = false;
+      termProbeBegin(t.term, 0);
+      termProbeEnd(t.term);  // the deadline passed with no answer
+      ASSERT_TRUE(terminalAnswers.probeLate) << name;
+      const std::string value = std::to_string(ps);
+      t.put("\x1b[?1016;" + value + "$y\x1b[?2026;" + value + "$y", 1500);
+      bool on = ps >= 1 && ps <= 3;
+      EXPECT_EQ(t.term.pixels, on) << name;
+      EXPECT_EQ(t.term.pointer.pixels, on) << name;
+      EXPECT_EQ(outputSynchronized, on) << name;
+      t.put(da, 1600);
+      EXPECT_FALSE(terminalAnswers.probeLate) << name;
+      EXPECT_TRUE(terminalAnswers.answering) << name;
+      t.put("\x1b[?1016;1$y\x1b[?2026;1$y", 1700);
+      EXPECT_EQ(t.term.pixels, on) << name;
+      EXPECT_EQ(outputSynchronized, on) << name;
+      EXPECT_FALSE(t.term.keys.anyKey) << name;
+    }
+  }
+  outputSynchronized = false;
+}
+
+// The handover reads up to its own answer, which comes behind every answer
+// still owed to pictures; keys and other answers do not end it.
+TEST(TermHandOver, WaitsForEveryAnswerOwed) {
+  Feeder t({}, false, true, nullptr);
+  terminalAnswers.answering = true;
+  answersPictureAsked(terminalAnswers, 0, 100, 0, 0);
+  answersGiveUp(terminalAnswers);
+  answersPictureAsked(terminalAnswers, 1000, 100, 0, 0);
+  answersHandOverAsked(terminalAnswers);
+  const std::vector<std::tuple<const char*, bool>> steps = {
+      {"\x1b[?62c", true},   // the picture's given up on
+      {"w", true},           // a key
+      {"\x1b[?62c", true},   // the picture's still timed
+      {"\x1b[?62c", false},  // its own
+  };
+  int64_t ms = 0;
+  for (const auto& [bytes, waits] : steps) {
+    ms += 10;
+    t.put(bytes, ms);
+    EXPECT_EQ(termHandOverLeft(t.term, ms * 1000, ms * 1000, 8000000) > 0, waits)
+        << testing::PrintToString(bytes);
+  }
+  answersHandOverEnded(terminalAnswers);
+  // A second handover waits for its own answer again.
+  answersHandOverAsked(terminalAnswers);
+  EXPECT_GT(termHandOverLeft(t.term, 100000, 100000, 8000000), 0);
+  t.put("\x1b[?62c", 110);
+  EXPECT_EQ(termHandOverLeft(t.term, 110000, 110000, 8000000), 0);
+  answersHandOverEnded(terminalAnswers);
+}
+
+// The wait ends once the link has been silent for the bound, or at once on
+// a hangup; a quit signal other than SIGHUP does not end it.
+TEST(TermHandOver, SilenceAndHangupEndIt) {
+  struct Case {
+    const char* name;
+    int64_t heard, now;
+    bool hangup;
+    int signal;
+    int64_t left;
+  } cases[] = {
+      {"silent a microsecond less than the bound", 1000, 8001000 - 1, false, 0, 1},
+      {"silent for the bound", 1000, 8001000, false, 0, 0},
+      {"heard just now", 5000000, 5000000, false, 0, 8000000},
+      {"hung up", 1000, 1000, true, 0, 0},
+      {"SIGHUP", 1000, 1000, false, SIGHUP, 0},
+      {"SIGTERM waits on", 1000, 1000, false, SIGTERM, 8000000},
+  };
+  for (const Case& c : cases) {
+    Feeder t({}, false, true, nullptr);
+    answersHandOverAsked(terminalAnswers);
+    t.term.hangup = c.hangup;
+    quitSignal = c.signal;
+    EXPECT_EQ(termHandOverLeft(t.term, c.heard, c.now, 8000000), c.left) << c.name;
+    quitSignal = 0;
+    answersHandOverEnded(terminalAnswers);
   }
 }

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <string>
 
+#include "platform/output/output.h"
 #include "platform/terminal/signals.h"
 #include "platform/terminal/term_raw.h"
 
@@ -31,8 +32,9 @@ int overflow(int n) {
 }
 
 struct Ending {
-  int sig;       // SIGSEGV comes from overflowing the stack, the others are raised
-  bool stalled;  // the terminal takes no output at all
+  int sig;                    // SIGSEGV comes from overflowing the stack, the others are raised
+  bool stalled;               // the terminal takes no output at all
+  bool synchronized = false;  // pictures go as synchronized updates
 };
 
 // Runs a child whose "terminal" output is the pipe; returns how it ended
@@ -52,6 +54,7 @@ std::string runChild(const Ending& e, int* status) {
     setupterm("xterm-256color", STDOUT_FILENO, &error);
     installSignalHandlers();
     prepareCrashRestore();
+    outputSynchronized = e.synchronized;
     if (e.sig == SIGSEGV) overflow(0);
     raise(e.sig);
     _exit(99);
@@ -80,16 +83,24 @@ TEST(Signals, EveryTerminatingSignalRestoresThenDiesOfIt) {
   // The fatal signals are one list: a stack overflow (the handler needs its
   // own stack), a raised one, the real-time range's ends, and a terminal
   // that takes nothing (the restore gives up instead of hanging).
-  const Ending endings[] = {{SIGSEGV, false},  {SIGQUIT, false},  {SIGPIPE, false},
-                            {SIGRTMIN, false}, {SIGRTMAX, false}, {SIGABRT, true}};
+  const Ending endings[] = {{SIGSEGV, false},        {SIGQUIT, false},  {SIGPIPE, false, true},
+                            {SIGRTMIN, false, true}, {SIGRTMAX, false}, {SIGABRT, true}};
   for (const Ending& e : endings) {
     int status = 0;
     std::string written = runChild(e, &status);
     std::string name = std::to_string(e.sig) + (e.stalled ? " stalled" : "");
     ASSERT_TRUE(WIFSIGNALED(status)) << name << " status " << status << " " << written;
     EXPECT_EQ(WTERMSIG(status), e.sig) << name;
-    if (e.stalled) EXPECT_EQ(written, "") << name;
-    else EXPECT_NE(written.find(kLeaveAlternateScreen), std::string::npos) << name << " wrote " << written;
+    if (e.stalled) {
+      EXPECT_EQ(written, "") << name;
+      continue;
+    }
+    EXPECT_NE(written.find(kLeaveAlternateScreen), std::string::npos) << name << " wrote " << written;
+    // A picture cut short is cancelled, and its synchronized update ended,
+    // before anything else.
+    const std::string first = e.synchronized ? "\x18\x1b[?2026l" : "\x18";
+    EXPECT_EQ(written.substr(0, first.size() + 1), first + "\x1b") << name;
+    EXPECT_EQ(written.find("\x1b[?2026l") == 1, e.synchronized) << name;
   }
 }
 

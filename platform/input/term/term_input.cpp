@@ -1,8 +1,10 @@
 #include "platform/input/term/term_input.h"
 
 #include <poll.h>
+
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -11,6 +13,7 @@
 
 #include "platform/input/input_clock.h"
 #include "platform/output/output.h"
+#include "platform/terminal/answers.h"
 #include "platform/terminal/signals.h"
 #include "platform/terminal/term_modes.h"
 
@@ -43,27 +46,20 @@ void lateReply(TermInput& term, const InputEvent& event) {
       term.pushed = true;
     }
   } else if (event.kind == InputEventKind::modeReport && event.a == kPixelMode && !term.pixels) {
-    term.pixels = event.b >= 1 && event.b <= 3;
+    term.pixels = answerModeUsable(event.b);
     if (term.pixels && term.modesOn && term.mouse) termPixelsOn(term.outFd);
     term.pointer.pixels = term.pixels;
     pointerReset(term.pointer);  // the units changed
   } else if (event.kind == InputEventKind::modeReport && event.a == kSyncMode) {
-    outputSynchronized = event.b >= 1 && event.b <= 3;
+    outputSynchronized = answerModeUsable(event.b);
   }
 }
 
-// DA1 answers come in the order of the requests: the probe's, then the
-// pictures', then the one a handover waits for.
 void answerReply(TermInput& term, int64_t now) {
-  if (term.probing) {
-    term.probeDone = true;
-    outputAskAnswers();
-  } else if (term.late) {
-    term.late = false;
-    outputAskAnswers();
-  } else if (!outputAnswered(now) && term.awaiting) {
-    term.answered = true;
-  }
+  AskedPicture picture;
+  AnswerOwner owner = answerArrived(terminalAnswers, &picture);
+  if (owner == AnswerOwner::probe) term.probeDone = true;
+  if (owner == AnswerOwner::picture || owner == AnswerOwner::owed) outputPictureAnswered(now, picture);
 }
 
 void probeReply(TermInput& term, const InputEvent& event, int64_t now) {
@@ -75,13 +71,13 @@ void probeReply(TermInput& term, const InputEvent& event, int64_t now) {
     if (was && !term.kittyKeys) keysRelease(term.keys);
     return;
   }
-  if (term.late) return lateReply(term, event);
+  if (terminalAnswers.probeLate) return lateReply(term, event);
   if (!term.probing) return;  // not asked for: consumed and ignored
   if (event.kind == InputEventKind::kittyFlags) term.kitty = true;
   if (event.kind == InputEventKind::modeReport && event.a == kPixelMode)
-    term.pixels = event.b >= 1 && event.b <= 3;
+    term.pixels = answerModeUsable(event.b);
   if (event.kind == InputEventKind::modeReport && event.a == kSyncMode)
-    outputSynchronized = event.b >= 1 && event.b <= 3;
+    outputSynchronized = answerModeUsable(event.b);
 }
 
 void handleEvent(TermInput& term, const InputEvent& event, int64_t now) {
@@ -179,6 +175,7 @@ bool waitOnce(TermInput& term, bool withSuspend) {
 
 void termStart(TermInput& term, int inFd, int outFd, bool mouse) {
   term = TermInput{};
+  terminalAnswers = TerminalAnswers{};
   term.inFd = inFd;
   term.outFd = outFd;
   term.mouse = mouse;
@@ -221,6 +218,7 @@ void termProbeBegin(TermInput& term, int64_t now) {
   term.probing = true;
   term.probeDone = false;
   term.probeDeadline = now + kProbeDeadlineMicros;
+  answersProbeSent(terminalAnswers);
   termWrite(term.outFd, kProbeBurst, std::strlen(kProbeBurst));
 }
 
@@ -230,7 +228,7 @@ bool termProbeOver(const TermInput& term, int64_t now) {
 
 void termProbeEnd(TermInput& term) {
   term.probing = false;
-  term.late = !term.probeDone && !term.hangup;
+  answersProbeEnded(terminalAnswers, term.probeDone || term.hangup);
   term.pointer.pixels = term.pixels;
 }
 
@@ -259,20 +257,26 @@ void termDisable(TermInput& term) {
   term.kittyKeys = false;
 }
 
-void termAwaitAnswer(TermInput& term, int millis) {
+int64_t termHandOverLeft(const TermInput& term, int64_t heard, int64_t now, int64_t silentMicros) {
+  if (!answersHandOverWaits(terminalAnswers) || term.hangup || quitSignal == SIGHUP) return 0;
+  return std::max<int64_t>(heard + silentMicros - now, 0);
+}
+
+void termAwaitAnswer(TermInput& term, int silentMillis) {
   // A terminal that never answered the probe would only make it wait.
-  if (term.inFd < 0 || term.hangup || term.late) return;
-  term.awaiting = true;
-  term.answered = false;
-  termWrite(term.outFd, "\x1b[c", 3);
-  int64_t deadline = inputClockMicros() + static_cast<int64_t>(millis) * 1000;
-  while (!term.answered && !term.hangup) {
-    int64_t left = deadline - inputClockMicros();
+  if (term.inFd < 0 || term.hangup || terminalAnswers.probeLate) return;
+  answersHandOverAsked(terminalAnswers);
+  termWrite(term.outFd, kAnswerRequest, kAnswerRequestLength);
+  int64_t heard = inputClockMicros();
+  for (int64_t left; (left = termHandOverLeft(term, heard, inputClockMicros(), silentMillis * 1000ll)) > 0;) {
     pollfd fd{term.inFd, POLLIN, 0};
-    if (left <= 0 || poll(&fd, 1, static_cast<int>((left + 999) / 1000)) <= 0) break;
-    termDrain(term, inputClockMicros());
+    int ready = poll(&fd, 1, static_cast<int>((left + 999) / 1000));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    heard = inputClockMicros();
+    termDrain(term, heard);
   }
-  term.awaiting = false;
+  answersHandOverEnded(terminalAnswers);
 }
 
 bool termWaitKey(TermInput& term) {

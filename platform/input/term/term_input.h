@@ -24,12 +24,10 @@ struct TermInput {
   PointerTracker pointer;
   bool mouse = true;  // pointer reports wanted (not while X11 reads the pointer)
   bool probing = false;
-  bool probeDone = false;  // the DA1 reply came
-  // The probe ended without its DA1 answer: the answers may still come (a
-  // terminal starting on a busy machine), and are taken up when they do.
-  bool late = false;
-  bool awaiting = false;  // reading up to the answer to a request of its own
-  bool answered = false;
+  // The DA1 reply came. Without it the probe's answers may still come (a
+  // terminal starting on a busy machine), and are taken up when they do
+  // (answers.h keeps the probe's request).
+  bool probeDone = false;
   int64_t probeDeadline = 0;
   bool kitty = false;   // the terminal answered the kitty flags query
   bool pixels = false;  // the terminal can report the pointer in pixels
@@ -68,10 +66,18 @@ void termProbe(TermInput& term);
 void termEnable(TermInput& term);
 void termDisable(TermInput& term);
 
-// Asks the terminal for DA1 and reads up to its answer, for at most
-// `millis`: then every key report it sent before has been read (none is left
-// for the shell), and it has read all that was written before the request.
-void termAwaitAnswer(TermInput& term, int millis);
+// At a handover: asks the terminal for DA1 and reads up to its answer, which
+// comes behind every answer still owed to pictures (answers.h). Then no
+// answer and no key report it sent before is left for the shell, and it has
+// read all that was written before the request. Ends early when nothing has
+// come for `silentMillis`, on a hangup (a SIGHUP too), and at once when the
+// terminal never answered the probe.
+void termAwaitAnswer(TermInput& term, int silentMillis);
+
+// How much longer the handover waits when the terminal was last heard at
+// `heard`: 0 once its answer is in, on a hangup, or after `silentMicros`
+// of silence.
+int64_t termHandOverLeft(const TermInput& term, int64_t heard, int64_t now, int64_t silentMicros);
 
 // Blocks until a key arrives; false on hangup, when a quit or suspend flag
 // is set, or when a signal (other than SIGWINCH or SIGCONT, which wait)
