@@ -669,12 +669,20 @@ def ride_out(pane, args):
     enough = PROMPT_TURN if args.prompt_bound is None else 1.0
     bound = RECOVER_BOUND if args.prompt_bound is not None else max(RECOVER_BOUND, args.turn_wait)
     while time.monotonic() - restored < bound and found.prompt_turn is None:
-        if len(letters(pane.screen())) < 20 and found.back is not None:
-            bring_formation(pane, 10)
+        if len(letters(pane.screen())) < 20:
+            try:
+                bring_formation(pane, 10)
+            except RuntimeError:
+                pass  # not yet: the link may still be catching up
         sent = time.monotonic()
         took = slide_shown(pane, TURN if found.turns % 2 == 0 else (-TURN[0], -TURN[1]),
                            min(5.0, max(0.5, bound - (sent - restored))))
         found.turns += 1
+        if args.verbose:
+            cells = letters(pane.screen())
+            print(f"after the restore: turn at {sent - restored:.1f} s: "
+                  + ("never shown" if took is None else f"{took * 1000:.0f} ms")
+                  + f"; {len(cells)} letters in sight", file=sys.stderr)
         if took is not None:
             if took <= 1.0 and found.back is None:
                 found.back = sent + took - restored
