@@ -75,4 +75,4 @@ GAME=$(realpath "${1:?usage: $0 path/to/serifall [path/to/serifall-early]}")
 OUTAGE=${OUTAGE:-20}
 [ -n "$MOSH" ] && OUTAGE=0
 exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
-  --turns 4 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND" --outage "$OUTAGE"
+  --turns 4 --turn-wait 10 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND" --outage "$OUTAGE"
