@@ -12,12 +12,29 @@
 #   FAR_PRESET  the preset's name, FAR_DIR the temporary folder,
 #   FAR_RATE    bytes/s (0: unlimited), FAR_DELAY ms each way, for a relay of
 #               another kind (mosh's UDP: far-relay.py --udp).
+#   FAR_LINK    a command that breaks and mends the link from inside:
+#               $FAR_LINK down [PORT...]   every packet to or from sshd's port
+#                                          (and the PORTs, TCP or UDP) is lost
+#               $FAR_LINK up               they pass again
+#               $FAR_LINK set PRESET       the link becomes PRESET's at once,
+#                                          under the running session, as
+#                                          far-link.sh would have made it
+#                                          (a delay only where a relay runs;
+#                                          the rate by tc)
+#               $FAR_LINK queued           bytes sshd has sent that the far
+#                                          end has not acknowledged yet, and
+#                                          those sent to sshd likewise
+#               An outage of real packets, not of the relay: the TCP on
+#               both sides meets it as on a real link, retransmission
+#               backoff and all.
 # Everything is taken down when COMMAND ends or this script is stopped: the
 # processes left in the namespace, the namespace, the folder.
 #
 # The kernel here has no netem: the rate is an HTB class on the namespace's
 # loopback for the sshd's port (both ways), the delay is far-relay.py between
-# ssh and sshd. With FAR_SHAPER=relay the relay does the rate as well.
+# ssh and sshd. With FAR_SHAPER=relay the relay does the rate as well. The
+# outage is a class that lets nothing through, chosen ahead of the others
+# while the link is down ($FAR_LINK, below).
 # Needs root (or the rights to make namespaces), ip, tc, sshd, ssh-keygen and
 # python3; exits with 77 when something is missing.
 set -u
@@ -28,13 +45,44 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 SSHD_PORT=2222
 RELAY_PORT=2200
 
-case "$PRESET" in
-  lan) RATE=0 DELAY=0 ;;
-  10mbit) RATE=1250000 DELAY=10 ;;
-  slow | 160kbit) RATE=20000 DELAY=40 ;;
-  1mbit) RATE=125000 DELAY=60 ;;
-  *) echo "far-link: unknown preset $PRESET (lan, 10mbit, slow, 1mbit)" >&2; exit 2 ;;
-esac
+values() {
+  case "$1" in
+    lan) RATE=0 DELAY=0 ;;
+    10mbit) RATE=1250000 DELAY=10 ;;
+    slow | 160kbit) RATE=20000 DELAY=40 ;;
+    1mbit) RATE=125000 DELAY=60 ;;
+    *) echo "far-link: unknown preset $1 (lan, 10mbit, slow, 1mbit)" >&2; exit 2 ;;
+  esac
+}
+# The rate on the namespace's loopback, run inside it: a link's packet size
+# and HTB classes for sshd's port, or (rate 0) none of it.
+shape() {
+  tc qdisc del dev lo root 2>/dev/null
+  if [ "$1" = 0 ]; then
+    ip link set lo mtu 65536 gso_max_size 65536
+    return
+  fi
+  # A link's packet size, and no 64 kB loopback super-packets: at 20 kB/s one
+  # of those would hold the link for three seconds.
+  ip link set lo mtu 1500 gso_max_size 1500 || return 1
+  bits=$(($1 * 8))
+  tc qdisc add dev lo root handle 1: htb default 30 || return 77
+  tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
+  tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
+  # From sshd is the way down to the player, to sshd the way up.
+  tc filter add dev lo parent 1: protocol ip u32 match ip sport "$SSHD_PORT" 0xffff flowid 1:10
+  tc filter add dev lo parent 1: protocol ip u32 match ip dport "$SSHD_PORT" 0xffff flowid 1:20
+}
+# far-link.sh --set PRESET, for $FAR_LINK set inside the namespace: that
+# preset's rate, and its delay in DIR/relay.conf; prints the delay.
+if [ "$PRESET" = --set ]; then
+  values "$1"
+  shape "$RATE" || exit
+  echo "$DELAY"
+  exit 0
+fi
+values "$PRESET"
 
 skip() { echo "far-link: skipped: $*" >&2; exit 77; }
 for tool in ip tc ssh ssh-keygen python3; do
@@ -73,17 +121,12 @@ IN() { ip netns exec "$NS" "$@"; }
 ip -n "$NS" link set lo up
 
 if [ "$RATE" != 0 ] && [ "${FAR_SHAPER:-tc}" = tc ]; then
-  # A link's packet size, and no 64 kB loopback super-packets: at 20 kB/s one
-  # of those would hold the link for three seconds.
-  ip -n "$NS" link set lo mtu 1500 gso_max_size 1500 || exit 1
-  bits=$((RATE * 8))
-  IN tc qdisc add dev lo root handle 1: htb default 30 || skip "tc cannot add an HTB qdisc"
-  IN tc class add dev lo parent 1: classid 1:10 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
-  IN tc class add dev lo parent 1: classid 1:20 htb rate "${bits}bit" ceil "${bits}bit" burst 3000 quantum 1514
-  IN tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
-  # From sshd is the way down to the player, to sshd the way up.
-  IN tc filter add dev lo parent 1: protocol ip u32 match ip sport "$SSHD_PORT" 0xffff flowid 1:10
-  IN tc filter add dev lo parent 1: protocol ip u32 match ip dport "$SSHD_PORT" 0xffff flowid 1:20
+  IN "$0" --set "$PRESET" >/dev/null
+  case $? in
+    0) ;;
+    77) skip "tc cannot add an HTB qdisc" ;;
+    *) exit 1 ;;
+  esac
   RELAY_RATE=0
 else
   RELAY_RATE=$RATE
@@ -122,7 +165,12 @@ IN "$SSHD" -D -e -f "$DIR/sshd_config" 2>"$DIR/sshd.log" &
 
 PORT=$SSHD_PORT
 if [ "$DELAY" != 0 ] || [ "$RELAY_RATE" != 0 ]; then
-  IN python3 "$HERE/far-relay.py" "$RELAY_PORT" "$SSHD_PORT" "$DELAY" "$RELAY_RATE" 2>"$DIR/relay.log" &
+  echo "$DELAY $RELAY_RATE" >"$DIR/relay.conf"
+  # Not through IN: the id noted must be the relay's, not a subshell's
+  # (ip netns exec becomes the command).
+  ip netns exec "$NS" python3 "$HERE/far-relay.py" --conf "$DIR/relay.conf" "$RELAY_PORT" \
+    "$SSHD_PORT" "$DELAY" "$RELAY_RATE" 2>"$DIR/relay.log" &
+  echo $! >"$DIR/relay.pid"
   PORT=$RELAY_PORT
 fi
 
@@ -155,7 +203,61 @@ until IN ssh -F "$DIR/ssh_config" far true 2>/dev/null; do
   sleep 0.2
 done
 
-export FAR_SSH="ssh -F $DIR/ssh_config" FAR_PRESET="$PRESET" FAR_DIR="$DIR"
+# The outage's switch. On a preset without shaping the root queue exists
+# only while the link is down, so that the unshaped link stays as it was.
+# The packets of sshd's port wait in a class that lets nothing through (8
+# bit/s, its first packet's worth spent on a datagram to the discard port),
+# and are thrown away with its queue at the restore: TCP sent them, so it
+# meets a silent loss as on a real link, retransmission backoff and all. A
+# queue that refused them would tell the sender, whose kernel then ends the
+# connection after 15 refusals, within seconds.
+cat >"$DIR/link" <<EOF
+#!/bin/sh
+set -eu
+case "\${1:-}" in
+  down)
+    shift
+    if ! tc qdisc show dev lo | grep -q '^qdisc htb 1: root'; then
+      tc qdisc add dev lo root handle 1: htb default 30
+      tc class add dev lo parent 1: classid 1:30 htb rate 10gbit quantum 60000
+      : >"$DIR/link.made-root"
+    fi
+    tc class add dev lo parent 1: classid 1:40 htb rate 8bit ceil 8bit quantum 1514 2>/dev/null
+    tc qdisc add dev lo parent 1:40 handle 40: pfifo limit 100000
+    tc filter add dev lo parent 1: protocol ip prio 1 u32 match ip dport 9 0xffff flowid 1:40
+    python3 -c 'import socket; socket.socket(socket.AF_INET, socket.SOCK_DGRAM).sendto(bytes(1400), ("127.0.0.1", 9))'
+    for port in $SSHD_PORT "\$@"; do
+      for way in sport dport; do
+        tc filter add dev lo parent 1: protocol ip prio 1 u32 match ip "\$way" "\$port" 0xffff flowid 1:40
+      done
+    done ;;
+  up)
+    tc filter del dev lo parent 1: prio 1
+    if [ -e "$DIR/link.made-root" ]; then
+      rm -f "$DIR/link.made-root"
+      tc qdisc del dev lo root
+    else
+      tc qdisc del dev lo parent 1:40 handle 40:
+      tc class del dev lo parent 1: classid 1:40
+    fi ;;
+  set)
+    delay=\$("$HERE/far-link.sh" --set "\$2")
+    if [ -e "$DIR/relay.pid" ]; then
+      echo "\$delay 0" >"$DIR/relay.conf"
+      kill -HUP \$(cat "$DIR/relay.pid")
+    elif [ "\$delay" != 0 ]; then
+      echo "far-link: no relay on the $PRESET link: no delay" >&2
+    fi ;;
+  queued)
+    down=\$(ss -tnH state established '( sport = :$SSHD_PORT )' | awk '{ sum += \$2 } END { print sum + 0 }')
+    up=\$(ss -tnH state established '( dport = :$SSHD_PORT )' | awk '{ sum += \$2 } END { print sum + 0 }')
+    echo "\$down \$up" ;;
+  *) echo "usage: \$0 down [PORT...] | up | set PRESET | queued" >&2; exit 2 ;;
+esac
+EOF
+chmod +x "$DIR/link"
+
+export FAR_SSH="ssh -F $DIR/ssh_config" FAR_PRESET="$PRESET" FAR_DIR="$DIR" FAR_LINK="$DIR/link"
 export FAR_RATE="$RATE" FAR_DELAY="$DELAY"
 if [ $# -eq 0 ]; then
   echo "far-link: $PRESET link up; '\$FAR_SSH -tt far' logs in through it; exit to take it down" >&2

@@ -2,6 +2,7 @@
 """Plays Serifall over ssh as a far player would and times what they feel.
 
     ssh_drive.py GAME [--turns N] [--play SECONDS] [--prompt-bound SECONDS]
+                      [--outage SECONDS] [--mosh]
 
 Runs inside the namespace far-link.sh made ($FAR_SSH reaches its sshd). The
 player's terminal is a detached tmux pane of a fixed size on a private
@@ -14,9 +15,25 @@ Figures: for each turn (pointer reports that slide the world 10 cells
 across and 5 down, or back), the time from sending it until the pane shows
 the letter formation, the one thing that stands still in the world, moved
 by exactly that; then the time from Q until the shell's line after the game.
-With --prompt-bound, exits 1 unless the prompt came back within that bound
-and the game gave the terminal back (main screen, cursor shown, no mouse
-reporting); the turn figures are printed, never judged.
+After the game a shell (bash) takes the terminal, as a player's would: once
+the pane has been quiet a while, nothing may stand on its line but its
+prompt (an answer to one of the game's requests that came after the game
+would be typed there, `1;2c` or an echoed `^[[?1;2c`), and a command typed
+then must run as typed. With --prompt-bound, exits 1 unless that holds, the
+prompt came back within the bound and the game gave the terminal back (main
+screen, cursor shown, no mouse reporting); the turn figures are printed,
+never judged.
+
+With --outage, after the turns the link loses every packet for that long
+($FAR_LINK) while the player keeps turning; then it comes back, and turns
+are timed until one shows within 300 ms again. Then a second outage, with Q
+pressed 5 s into it: the prompt is timed from the restore. The figures: the
+time from the restore until a turn shows within 300 ms, the bytes the game
+had written that had not reached the pane at the restore (and of them, what
+sshd's socket held unacknowledged), and Q -> prompt after the restore. The
+check asks only that a turn shows within a second, within RECOVER_BOUND
+seconds of the restore, and that the prompt comes within the prompt bound
+plus OUTAGE_PROMPT_BOUND seconds of the restore, with nothing typed.
 
 With --mosh the pane runs mosh-client instead, with mosh-server started
 through $FAR_SSH and its UDP carried by far-relay.py --udp at the link's
@@ -46,6 +63,17 @@ HOME = (12.0, 14.0)
 TURN = (5, 10)  # one turn slides the world by this, then back
 DONE_MARK = "SERIFALL-EXIT="
 TERM_MARK = "SERIFALL-TERM="
+PROMPT = "far> "
+TYPED = "echo typed-$((6*7))"  # runs as typed only with nothing before it
+TYPED_OUT = "typed-42"
+# Loose bounds of the outage check, in seconds from the restore: TCP's own
+# backoff after 20 s of losses takes up to about 7 s before anything moves,
+# and a loaded machine adds its share; a game that queued pictures blind
+# during the outage needs most of a minute to drain them at 20 kB/s.
+RECOVER_BOUND = 40.0
+OUTAGE_PROMPT_BOUND = 30.0
+# A turn shown within this is a turn shown at once again (the figure).
+PROMPT_TURN = 0.3
 MOSH_SERVER_PORT, MOSH_RELAY_PORT = 60001, 60101
 
 
@@ -64,6 +92,7 @@ class Pane:
             stdin=subprocess.PIPE, stdout=subprocess.PIPE,
         )
         self.lock = threading.Condition()
+        self.asking = threading.Lock()
         self.outputs = 0  # pieces of output announced so far
         self.received = 0  # bytes the pane has received
         self.replies = []
@@ -111,9 +140,11 @@ class Pane:
             self.lock.notify_all()
 
     def ask(self, command):
-        self.control.stdin.write((command + "\n").encode())
-        self.control.stdin.flush()
-        return self.next_reply(30)
+        # One command and its answer at a time: the held key's thread asks too.
+        with self.asking:
+            self.control.stdin.write((command + "\n").encode())
+            self.control.stdin.flush()
+            return self.next_reply(30)
 
     def screen(self):
         lines = self.ask("capture-pane -p -t g")
@@ -350,13 +381,23 @@ def main():
     parser.add_argument("--prompt-bound", type=float, default=None)
     parser.add_argument("--mosh", action="store_true",
                         help="the player's terminal is mosh-client, not ssh")
+    parser.add_argument("--outage", type=float, default=0.0,
+                        help="seconds the link is down, twice (see above)")
+    parser.add_argument("--hold-w", action="store_true",
+                        help="W held through the turns, as a terminal's key repeat sends it")
+    parser.add_argument("--hold-early", action="store_true",
+                        help="with --switch-to, W is held from before the change")
+    parser.add_argument("--switch-to", metavar="PRESET",
+                        help="the link becomes PRESET's 3 s before the turns (A,B: A's, then B's)")
+    parser.add_argument("--verbose", action="store_true",
+                        help="each turn's clock time and figure on standard error")
     args = parser.parse_args()
 
     # Some runners start us with SIGCHLD blocked; the tmux server inherits
     # the mask and would never see its pane's process end.
     signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGCHLD})
     remote = (f"{shlex.quote(args.game)}; echo {DONE_MARK}$? {TERM_MARK}$TERM;"
-              " exec sleep 600")
+              f" PS1={shlex.quote(PROMPT)} exec bash --norc --noprofile -i")
     preset = os.environ.get("FAR_PRESET", "?")
     relay = None
     if args.mosh:
@@ -415,11 +456,25 @@ def play(pane, args, preset):
     lost = 0
     if args.turns:
         bring_formation(pane, args.turn_wait)
+    held = KeyHeld(pane, b"w") if args.hold_w and args.hold_early else None
+    if args.switch_to:
+        for step in args.switch_to.split(","):
+            link("set", step)
+        preset = f"{args.switch_to} (from {preset}, 3 s before)"
+        time.sleep(3)
+    if args.hold_w and not held:
+        held = KeyHeld(pane, b"w")
+    if held:
+        preset += ", W held" + (" from before the change" if args.hold_early else "")
     turns_began, received = time.monotonic(), pane.received
     for number in range(args.turns):
         # Away and back in turn: each is a motion relative to the last, so a
         # turn the game dropped leaves the next one a step off, never lost.
+        began = time.time()
         took = slide_shown(pane, TURN if number % 2 == 0 else (-TURN[0], -TURN[1]), args.turn_wait)
+        if args.verbose:
+            print(f"turn {number + 1} sent at {began:.3f}: "
+                  + ("never shown" if took is None else f"{took * 1000:.0f} ms"), file=sys.stderr)
         if took is None:
             lost += 1
             # The game drops pointer motion while the screen shakes after an
@@ -434,15 +489,21 @@ def play(pane, args, preset):
         time.sleep(random.uniform(0.15, 0.35))
 
     rate = (pane.received - received) / max(0.001, time.monotonic() - turns_began)
-    pressed = time.monotonic()
-    pane.send(b"q")
-    # A check need not wait out a backlog of minutes to fail.
-    give_up = 600 if args.prompt_bound is None else max(60, 4 * args.prompt_bound)
-    screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), give_up,
-                         "the shell's line after the game")
-    prompt = time.monotonic() - pressed
-    status = next(line for line in screen if DONE_MARK in line).split(DONE_MARK)[1].split()[0]
-    term = next(line for line in screen if DONE_MARK in line).split(TERM_MARK)[-1].strip()
+    if held:
+        held.stop()
+    first = f"first turn {1000 * shown[0]:.0f} ms, " if shown and args.switch_to else ""
+    outage = None
+    if args.outage:
+        outage = ride_out(pane, args)
+        prompt, status, term, left = quit_in_outage(pane, args)
+    else:
+        pressed = time.monotonic()
+        pane.send(b"q")
+        # A check need not wait out a backlog of minutes to fail.
+        give_up = 600 if args.prompt_bound is None else max(60, 4 * args.prompt_bound)
+        status, term = wait_done(pane, give_up)
+        prompt = time.monotonic() - pressed
+        left = shell_left(pane)
     time.sleep(0.3)
     alternate, cursor, mouse = pane.flags()
     if args.mosh:
@@ -451,21 +512,32 @@ def play(pane, args, preset):
 
     if shown:
         ms = [1000 * t for t in shown]
-        figures = (f"turn -> picture median {percentile(ms, 0.5):.0f} / p90 {percentile(ms, 0.9):.0f}"
+        figures = first + (f"turn -> picture median {percentile(ms, 0.5):.0f} / p90 {percentile(ms, 0.9):.0f}"
                    f" / p99 {percentile(ms, 0.99):.0f} ms")
     else:
         figures = "turn -> picture: none shown"
     if args.turns:
         figures += f" ({rate / 1000:.1f} kB/s reached the pane)"
-    print(f"{preset} (TERM {term}): {figures}, never shown {lost} of {args.turns}; Q -> prompt {prompt:.2f} s;"
-          f" exit status {status}; terminal {'given back' if restored else 'NOT given back'}"
+    quit_how = "Q in the outage -> prompt, from the restore," if args.outage else "Q -> prompt"
+    print(f"{preset} (TERM {term}): {figures}, never shown {lost} of {args.turns};"
+          f" {quit_how} {prompt:.2f} s; exit status {status};"
+          f" shell's line {'clean' if left is None else 'NOT clean: ' + left};"
+          f" terminal {'given back' if restored else 'NOT given back'}"
           f" (main screen {alternate == '0'}, cursor {cursor == '1'}, mouse off {mouse == '0'})",
           flush=True)
+    if outage:
+        print(f"{preset} outage {args.outage:.0f} s: {outage.describe()}", flush=True)
     if args.prompt_bound is None:
         return 0
     failures = []
-    if prompt > args.prompt_bound:
-        failures.append(f"Q -> prompt took {prompt:.1f} s, more than {args.prompt_bound:.0f} s")
+    bound = args.prompt_bound + (OUTAGE_PROMPT_BOUND if args.outage else 0)
+    if prompt > bound:
+        failures.append(f"{quit_how} took {prompt:.1f} s, more than {bound:.0f} s")
+    if left is not None:
+        failures.append(f"the shell's line after the game was not clean: {left}")
+    if outage and outage.back is None:
+        failures.append(f"no turn shown within a second in the {RECOVER_BOUND:.0f} s after the"
+                        " link came back")
     if not restored:
         failures.append("the game did not give the terminal back")
     if args.mosh and term != "xterm-256color":
@@ -476,6 +548,168 @@ def play(pane, args, preset):
         print(f"FAIL ({preset}): {failure}", file=sys.stderr)
     return 1 if failures else 0
 
+
+def wait_done(pane, timeout):
+    """Waits for the line the remote shell prints when the game has ended;
+    returns the game's status and TERM."""
+    screen = wait_screen(pane, lambda s: any(DONE_MARK in line for line in s), timeout,
+                         "the shell's line after the game")
+    line = next(line for line in screen if DONE_MARK in line)
+    return line.split(DONE_MARK)[1].split()[0], line.split(TERM_MARK)[-1].strip()
+
+
+def after_done(screen):
+    """The lines after the one the game's end printed."""
+    marks = [i for i, line in enumerate(screen) if DONE_MARK in line]
+    return screen[marks[-1] + 1:] if marks else []
+
+
+def wait_settled(pane, timeout):
+    """Until nothing is on its way either way between ssh and sshd and the
+    pane has had no output for two seconds: an answer owed to the game
+    would have reached the shell by then."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        seen = pane.wait_output(-1, 0)
+        if link_queued() == (0, 0) and pane.wait_output(seen, 2.0) == seen:
+            return
+    raise RuntimeError(f"the link never settled within {timeout:.0f} s after the game")
+
+
+def shell_left(pane):
+    """None when the shell's line after the game holds only its prompt and
+    a command typed there runs as typed; else what was found."""
+    wait_screen(pane, lambda s: any(line.startswith(PROMPT.rstrip()) for line in after_done(s)), 60,
+                "the shell's prompt after the game")
+    wait_settled(pane, 60)
+    extra = [line for line in after_done(pane.screen()) if line.strip() and line.rstrip() != PROMPT.rstrip()]
+    if extra:
+        return "found " + " | ".join(repr(line) for line in extra)
+    pane.send((TYPED + "\r").encode())
+    screen = wait_screen(pane, lambda s: any(line.strip() == TYPED_OUT for line in after_done(s))
+                         or any("not found" in line for line in after_done(s)), 30,
+                         "the typed command's output")
+    lines = [line.rstrip() for line in after_done(screen) if line.strip()]
+    if lines[:2] != [PROMPT + TYPED, TYPED_OUT]:
+        return "a typed command came out as " + " | ".join(repr(line) for line in lines)
+    return None
+
+
+class KeyHeld:
+    """A key held down as a terminal sends it: the key again every 1/30 s."""
+
+    def __init__(self, pane, key):
+        self.pane = pane
+        self.key = key
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self.repeat, daemon=True)
+        self.thread.start()
+
+    def repeat(self):
+        while not self.done.wait(1 / 30):
+            self.pane.send(self.key)
+
+    def stop(self):
+        self.done.set()
+        self.thread.join()
+
+
+def link(*args):
+    subprocess.run([os.environ["FAR_LINK"], *args], check=True, capture_output=True)
+
+
+def link_queued():
+    """Bytes sshd's socket holds unacknowledged, both ways: (down, up)."""
+    out = subprocess.run([os.environ["FAR_LINK"], "queued"], check=True, capture_output=True,
+                         text=True).stdout.split()
+    return int(out[0]), int(out[1])
+
+
+def keep_turning(pane, seconds):
+    """The player turns on as if the link were there: away and back, an
+    even number of times, so the view ends where it was."""
+    end = time.monotonic() + seconds
+    number = 0
+    while time.monotonic() < end or number % 2:
+        pane.send(slide(*(TURN if number % 2 == 0 else (-TURN[0], -TURN[1]))))
+        number += 1
+        time.sleep(0.25)
+
+
+class Outage:
+    back = None  # seconds from the restore until a turn showed within a second
+    prompt_turn = None  # ... within PROMPT_TURN
+    queued = (0, 0)  # sshd's unacknowledged bytes at the restore, down and up
+    turns = 0  # turns tried after the restore
+
+    def describe(self):
+        def at(t):
+            return "never" if t is None else f"{t:.1f} s"
+        return (f"{self.queued[0] / 1000:.1f} kB queued in sshd's socket at the restore"
+                f" ({self.queued[1]} B the other way); after the restore a turn shown within 1 s"
+                f" at {at(self.back)}, within {PROMPT_TURN * 1000:.0f} ms at {at(self.prompt_turn)}"
+                f" ({self.turns} turns tried)")
+
+
+def link_ports(args):
+    return [str(MOSH_SERVER_PORT)] if args.mosh else []
+
+
+def ride_out(pane, args):
+    """The link down for args.outage seconds while the player turns, then
+    turns until one shows within PROMPT_TURN (a check: within a second)."""
+    found = Outage()
+    link("down", *link_ports(args))
+    try:
+        keep_turning(pane, args.outage)
+    finally:
+        link("up")
+    restored = time.monotonic()
+    found.queued = link_queued()
+    enough = PROMPT_TURN if args.prompt_bound is None else 1.0
+    bound = RECOVER_BOUND if args.prompt_bound is not None else max(RECOVER_BOUND, args.turn_wait)
+    while time.monotonic() - restored < bound and found.prompt_turn is None:
+        if len(letters(pane.screen())) < 20:
+            try:
+                bring_formation(pane, 10)
+            except RuntimeError:
+                pass  # not yet: the link may still be catching up
+        sent = time.monotonic()
+        took = slide_shown(pane, TURN if found.turns % 2 == 0 else (-TURN[0], -TURN[1]),
+                           min(5.0, max(0.5, bound - (sent - restored))))
+        found.turns += 1
+        if args.verbose:
+            cells = letters(pane.screen())
+            print(f"after the restore: turn at {sent - restored:.1f} s: "
+                  + ("never shown" if took is None else f"{took * 1000:.0f} ms")
+                  + f"; {len(cells)} letters in sight", file=sys.stderr)
+        if took is not None:
+            if took <= 1.0 and found.back is None:
+                found.back = sent + took - restored
+            if took <= PROMPT_TURN:
+                found.prompt_turn = sent + took - restored
+            if took <= enough:
+                break
+        time.sleep(random.uniform(0.1, 0.2))
+    return found
+
+
+def quit_in_outage(pane, args):
+    """Q 5 s into an outage; the seconds from the restore to the prompt,
+    the game's status and TERM, and what was left on the shell's line."""
+    link("down", *link_ports(args))
+    down = time.monotonic()
+    try:
+        keep_turning(pane, 5)
+        pane.send(b"q")
+        time.sleep(max(0.0, down + args.outage - time.monotonic()))
+    finally:
+        link("up")
+    restored = time.monotonic()
+    give_up = 600 if args.prompt_bound is None else args.prompt_bound + OUTAGE_PROMPT_BOUND + 30
+    status, term = wait_done(pane, give_up)
+    prompt = time.monotonic() - restored
+    return prompt, status, term, shell_left(pane)
 
 if __name__ == "__main__":
     sys.exit(main())

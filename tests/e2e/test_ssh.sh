@@ -4,7 +4,8 @@
 # them shaped (scripts/far-link.sh).
 #
 #   test_ssh.sh [--mosh] GAME [EARLY]            the check, on the slow link
-#   test_ssh.sh [--mosh] --measure PRESET|all [GAME]   figures only, nothing judged
+#   test_ssh.sh [--mosh] --measure PRESET|all [GAME [ssh_drive.py OPTION...]]
+#                                       figures only, nothing judged
 #
 # With --mosh the player's terminal is mosh-client, its UDP carried on the
 # same shaped link to a mosh-server started over that ssh (test_mosh.sh).
@@ -20,8 +21,19 @@
 # Either way the picture must come through whole (the frame's top border,
 # the intro gone after a key); through mosh, whose TERM is xterm-256color
 # and whose terminal lacks some of xterm's, the letters must show too.
-# Measuring (TURNS, 40 by default, and TURN_WAIT in the environment) prints
-# turn -> picture median / p90 / p99, turns never shown and Q -> prompt.
+# After the game a shell takes the line, and nothing the game asked of the
+# terminal may be typed there (ssh_drive.py).
+#
+# Over ssh the check also breaks the link for OUTAGE seconds (20) while the
+# player turns, and again with Q pressed 5 s into it: after the restore a
+# turn must show within a second within 40 s, the prompt must come within
+# PROMPT_BOUND + 30 s, and the shell's line must stay clean. Each bound is a
+# few times what a game that rides the outage out needs on a loaded
+# machine, and well short of what a game that queued pictures blind needs.
+#
+# Measuring (TURNS, 40 by default, TURN_WAIT, and OUTAGE, none by default,
+# in the environment) prints turn -> picture median / p90 / p99, turns never
+# shown and Q -> prompt; with OUTAGE the outage's figures after the turns.
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 TOP=$(cd "$HERE/../.." && pwd)
@@ -46,18 +58,21 @@ fi
 if [ "${1:-}" = --measure ]; then
   presets=${2:?usage: $0 --measure lan|10mbit|slow|1mbit|all [GAME]}
   GAME=$(realpath "${3:-$TOP/build/serifall}")
+  shift 2
+  [ $# -gt 0 ] && shift
   [ "$presets" = all ] && presets="lan 10mbit slow 1mbit"
   status=0
   for preset in $presets; do
     "$TOP/scripts/far-link.sh" "$preset" python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
-      --turns "${TURNS:-40}" --turn-wait "${TURN_WAIT:-60}" --play "${PLAY:-0}" || status=$?
+      --turns "${TURNS:-40}" --turn-wait "${TURN_WAIT:-60}" --play "${PLAY:-0}" \
+      --outage "${OUTAGE:-0}" "$@" || status=$?
   done
   exit "$status"
 fi
 
 GAME=$(realpath "${1:?usage: $0 path/to/serifall [path/to/serifall-early]}")
-# A few turns through mosh bring the letters into sight (or fail to).
-TURNS=0
-[ -n "$MOSH" ] && TURNS=4
+# A few turns bring the letters into sight (or fail to, through mosh).
+OUTAGE=${OUTAGE:-20}
+[ -n "$MOSH" ] && OUTAGE=0
 exec "$TOP/scripts/far-link.sh" slow python3 "$HERE/ssh_drive.py" "$GAME" $MOSH \
-  --turns "$TURNS" --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND"
+  --turns 4 --turn-wait 10 --play "$PLAY_SECONDS" --prompt-bound "$PROMPT_BOUND" --outage "$OUTAGE"
