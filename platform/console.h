@@ -17,8 +17,8 @@ struct ConsoleSize {
 };
 
 // Takes the terminal over for curses and reads its size (later sizes reach
-// curses in the output step; the game reads them from there). Empty when it did; otherwise the one line to print before
-// exiting with status 1.
+// curses in the output step; the game reads them from there). Empty when it did; otherwise the one line to
+// print before exiting with status 1.
 std::string consoleOpen(ConsoleSize& size);
 
 // Shows lines of text from the top left of an empty screen and refreshes.
