@@ -53,6 +53,21 @@ exit_status() { screen | sed -n 's/^EXIT=\([0-9]*\).*/\1/p' | tail -n 1; }
 has_exited() { [ -n "$(exit_status)" ]; }
 game_pid() { pgrep -P "$(flag pane_pid)" -f "$GAME_NAME" | head -n 1; }
 
+# stop_in_shell STARTER: an interactive shell started by STARTER (a
+# function given the command), the game started from it and stopped with
+# Ctrl-Z once its frame is up.
+stop_in_shell() {
+  "$1" "PS1='ready> ' exec bash --norc --noprofile -i"
+  wait_for 'screen_has "ready>"' "the shell prompt"
+  T send-keys -t g "$GAME; echo EXIT=\$?" Enter
+  GAME_NAME=$(basename "$GAME")
+  wait_for "screen_has \"Studio 'Vellmoor'\"" "the intro line"
+  T send-keys -t g x
+  wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair"
+  T send-keys -t g C-z
+  wait_for 'screen_has "Stopped"' "the shell to report the stopped job"
+}
+
 # The intro, a key, then the game's frame on screen.
 start_game() {
   GAME_NAME=$(basename "$1")

@@ -45,15 +45,7 @@ expect_exit 139 "SIGSEGV"
 
 # Ctrl-Z in an interactive shell, then fg: a usable shell while stopped and
 # the game back where it was.
-start_pane "PS1='ready> ' exec bash --norc --noprofile -i"
-wait_for 'screen_has "ready>"' "the shell prompt"
-T send-keys -t g "$GAME; echo EXIT=\$?" Enter
-GAME_NAME=$(basename "$GAME")
-wait_for "screen_has \"Studio 'Vellmoor'\"" "the intro line"
-T send-keys -t g x
-wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair"
-T send-keys -t g C-z
-wait_for 'screen_has "Stopped"' "the shell to report the stopped job"
+stop_in_shell start_pane
 check_terminal_restored
 T send-keys -t g "clear; fg; echo EXIT=\$?" Enter
 wait_for '[ "$(cell 12 40)" = "+" ] && [ "$(flag mouse_any_flag)" = 1 ]' "the game to resume"

@@ -65,15 +65,7 @@ T send-keys -t g C-c
 leave 130 "Ctrl-C at the intro"
 
 # Ctrl-Z in an interactive shell: the shell's lines only, then fg and Q.
-start_plain "PS1='ready> ' exec bash --norc --noprofile -i"
-wait_for 'screen_has "ready>"' "the shell prompt"
-T send-keys -t g "$GAME; echo EXIT=\$?" Enter
-GAME_NAME=$(basename "$GAME")
-wait_for "screen_has \"Studio 'Vellmoor'\"" "the intro line"
-T send-keys -t g x
-wait_for '[ "$(cell 12 40)" = "+" ]' "the crosshair"
-T send-keys -t g C-z
-wait_for 'screen_has "Stopped"' "the shell to report the stopped job"
+stop_in_shell start_plain
 blank_but 'Stopped|^EXIT=147$|^ready>' || fail "a picture left after Ctrl-Z"
 T send-keys -t g "fg; echo EXIT=\$?" Enter
 wait_for '[ "$(cell 12 40)" = "+" ]' "the game to resume"
