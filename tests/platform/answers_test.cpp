@@ -3,90 +3,52 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/terminal/answers.h"
 
-namespace {
-
-enum class Op { probe, probeUnanswered, picture, giveUp, handOver, handOverEnded, forget, answer };
-
-struct Step {
-  Op op;
-  AnswerOwner owner = AnswerOwner::stray;  // for answers: whose it must be
-};
-
-using O = AnswerOwner;
-
-Step answer(AnswerOwner owner) { return {Op::answer, owner}; }
-
-}  // namespace
-
+// Steps, one letter each: p probe sent, u probe ended unanswered, i picture
+// asked, g given up, h handover asked, e handover ended, f pictures
+// forgotten; capitals are answers and whose they must be: P probe, L late
+// probe, I picture, O owed, H handover, S stray.
 TEST(Answers, WhoseEachAnswerIs) {
-  struct Case {
-    const char* name;
-    std::vector<Step> steps;
-  } cases[] = {
-      {"probe, then pictures in order, then nothing",
-       {{Op::probe},
-        answer(O::probe),
-        {Op::picture},
-        {Op::picture},
-        answer(O::picture),
-        answer(O::picture),
-        answer(O::stray)}},
-      {"a late probe answer is the probe's",
-       {{Op::probe}, {Op::probeUnanswered}, answer(O::lateProbe), answer(O::stray)}},
-      {"pictures given up on come first",
-       {{Op::picture},
-        {Op::picture},
-        {Op::giveUp},
-        {Op::picture},
-        answer(O::owed),
-        answer(O::owed),
-        answer(O::picture)}},
-      {"the handover's comes behind every picture's",
-       {{Op::picture},
-        {Op::giveUp},
-        {Op::picture},
-        {Op::handOver},
-        answer(O::owed),
-        answer(O::picture),
-        answer(O::handover),
-        answer(O::stray)}},
-      {"a second handover waits for its own",
-       {{Op::handOver}, answer(O::handover), {Op::handOverEnded}, {Op::handOver}, answer(O::handover)}},
-      {"after a suspend nothing is owed", {{Op::picture}, {Op::giveUp}, {Op::forget}, answer(O::stray)}},
+  const char* const cases[] = {
+      "pPiiIIS",   // probe, then pictures in order, then nothing
+      "puLS",      // a late probe answer is the probe's
+      "iigiOOI",   // pictures given up on come first
+      "igihOIHS",  // the handover's comes behind every picture's
+      "hHehH",     // a second handover waits for its own
+      "igfS",      // after a suspend nothing is owed
   };
-  for (const Case& c : cases) {
+  const std::string owners = "PLIOHS";
+  const AnswerOwner owner[] = {AnswerOwner::probe, AnswerOwner::lateProbe, AnswerOwner::picture,
+                               AnswerOwner::owed,  AnswerOwner::handover,  AnswerOwner::stray};
+  for (const char* c : cases) {
     TerminalAnswers answers;
     int64_t now = 0;
-    for (size_t i = 0; i < c.steps.size(); i++) {
-      const Step& step = c.steps[i];
-      const std::string where = std::string(c.name) + ", step " + std::to_string(i);
+    for (const char* step = c; *step; step++) {
+      const std::string where = std::string(c) + " at " + std::to_string(step - c);
       now += 1000;
-      switch (step.op) {
-        case Op::probe: answersProbeSent(answers); break;
-        case Op::probeUnanswered: answersProbeEnded(answers, false); break;
-        case Op::picture: answersPictureAsked(answers, now, 100, 0, 0); break;
-        case Op::giveUp: answersGiveUp(answers); break;
-        case Op::handOver: answersHandOverAsked(answers); break;
-        case Op::handOverEnded: answersHandOverEnded(answers); break;
-        case Op::forget: answersForgetPictures(answers); break;
-        case Op::answer: {
-          bool waited = answersHandOverWaits(answers);
+      switch (*step) {
+        case 'p': answersProbeSent(answers); break;
+        case 'u': answersProbeEnded(answers, false); break;
+        case 'i': answersPictureAsked(answers, now, 100, 0, 0); break;
+        case 'g': answersGiveUp(answers); break;
+        case 'h': answersHandOverAsked(answers); break;
+        case 'e': answersHandOverEnded(answers); break;
+        case 'f': answersForgetPictures(answers); break;
+        default: {
+          const AnswerOwner expected = owner[owners.find(*step)];
+          const bool waited = answersHandOverWaits(answers);
           AskedPicture picture;
-          EXPECT_EQ(answerArrived(answers, &picture), step.owner) << where;
-          EXPECT_EQ(answersHandOverWaits(answers), waited && step.owner != O::handover) << where;
-          if (step.owner == O::probe || step.owner == O::lateProbe) {
+          EXPECT_EQ(answerArrived(answers, &picture), expected) << where;
+          EXPECT_EQ(answersHandOverWaits(answers), waited && expected != AnswerOwner::handover) << where;
+          if (*step == 'P' || *step == 'L') {
             EXPECT_TRUE(answers.answering) << where;
-          }
-          if (step.owner == O::picture || step.owner == O::owed) {
-            EXPECT_EQ(picture.owed, step.owner == O::owed) << where;
-            EXPECT_TRUE(answers.answeredPicture) << where;
-          }
-          if (step.owner == O::probe || step.owner == O::lateProbe) {
             EXPECT_FALSE(answers.answeredPicture) << where << ": the probe tells nothing of pictures";
+          }
+          if (*step == 'I' || *step == 'O') {
+            EXPECT_EQ(picture.owed, *step == 'O') << where;
+            EXPECT_TRUE(answers.answeredPicture) << where;
           }
           break;
         }
@@ -124,7 +86,6 @@ TEST(Answers, OwedAnswersExpire) {
   } cases[] = {
       {kOwedLifetimeMicros - 1, 3},
       {kOwedLifetimeMicros, 2},
-      {kOwedLifetimeMicros + 1000, 1},
       {10 * kOwedLifetimeMicros, 1},
   };
   for (const Case& c : cases) {
