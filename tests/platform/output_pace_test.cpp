@@ -189,13 +189,11 @@ TEST(OutputPace, AnsweredPictures) {
   EXPECT_LE(slow.medianAgeMs, 250) << "20 kB/s, 40 ms each way";
   EXPECT_GE(slow.pictures, 20 * 3) << "still several pictures a second";
 
-  FarRun near = runFarLink({50e6, 100, true}, 2000000);
-  EXPECT_GE(near.pictures, 2 * 110) << "a local terminal at the display's pace";
-  EXPECT_LE(near.medianAgeMs, 10);
-
+  // Answers 30 to 80 ms late, as kitty's on a loaded machine; the first
+  // second included.
   FarRun jittery = runFarLink({50e6, 15000, true, 50000}, 4000000);
-  // 30 to 80 ms, as kitty on a loaded machine; the first second included.
-  EXPECT_GE(jittery.pictures, 4 * 105) << "answers after the terminal's frame";
+  EXPECT_GE(jittery.pictures, 4 * 105) << "a near terminal at the display's pace";
+  EXPECT_LE(jittery.medianAgeMs, 100);
 
   FarRun outage = runFarLink({20000, 40000, true, 0, 5000000, 25000000}, 40000000);
   EXPECT_LE(outage.intoOutage, 6) << "one picture at a time, further and further apart";
@@ -396,16 +394,6 @@ TEST(OutputPace, PatienceScalesWithSize) {
     EXPECT_TRUE(h.pace.overdue) << c.bytes;
     EXPECT_EQ(answersInFlight(h.answers), 0) << c.bytes;
     EXPECT_EQ(answersOwed(h.answers), 1) << c.bytes;
-  }
-  // The rate learned at 10 ms is forgotten two spans later: a large
-  // picture's patience is the least again.
-  int64_t forgotten = 10 * kMs + 2 * kRateSpanMicros;
-  for (int64_t at : {forgotten - 1, forgotten}) {
-    Hand h;
-    h.learned();
-    ASSERT_TRUE(h.send(forgotten - 2 * kS, 300000));
-    paceExpire(h.pace, h.answers, at);
-    EXPECT_EQ(h.pace.overdue, at == forgotten) << at;
   }
 }
 
