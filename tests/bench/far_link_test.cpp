@@ -39,22 +39,10 @@ TEST(FarLink, EveryByteArrivesTheDelayAndItsWireTimeAfterItLeft) {
     int64_t delay;
     std::vector<Send> sends;
   } cases[] = {
-      {"no limit, 20 ms: idle for seconds between sends",
-       0,
-       20 * kMs,
-       {{0, 100, 20 * kMs}, {5 * kS, 10, 5 * kS + 20 * kMs}, {9 * kS, 1, 9 * kS + 20 * kMs}}},
-      {"20 kB/s, 40 ms: a small send after an idle wire",
-       20000,
-       40 * kMs,
-       {{0, 20, 41 * kMs}, {3 * kS, 20, 3 * kS + 41 * kMs}}},
-      {"20 kB/s, 40 ms: a send behind a busy wire waits its turn",
-       20000,
-       40 * kMs,
-       {{0, 2000, 140 * kMs}, {10 * kMs, 200, 150 * kMs}}},
-      {"1.25 MB/s, 10 ms: the wire idles between pictures",
-       1250000,
-       10 * kMs,
-       {{0, 12500, 20 * kMs}, {2 * kS, 1250, 2 * kS + 11 * kMs}}},
+      {"no limit, idle for seconds", 0, 20 * kMs, {{0, 100, 20 * kMs}, {5 * kS, 10, 5 * kS + 20 * kMs}}},
+      {"20 kB/s, idle", 20000, 40 * kMs, {{0, 20, 41 * kMs}, {3 * kS, 20, 3 * kS + 41 * kMs}}},
+      {"20 kB/s, behind a busy wire", 20000, 40 * kMs, {{0, 2000, 140 * kMs}, {10 * kMs, 200, 150 * kMs}}},
+      {"1.25 MB/s, idle", 1250000, 10 * kMs, {{0, 12500, 20 * kMs}, {2 * kS, 1250, 2 * kS + 11 * kMs}}},
   };
   for (const Case& c : cases) {
     FarLink link;
@@ -72,24 +60,6 @@ TEST(FarLink, EveryByteArrivesTheDelayAndItsWireTimeAfterItLeft) {
   }
 }
 
-TEST(FarLink, TheWireCarriesItsRateAndTheRestQueues) {
-  FarLink link;
-  link.shape.bytesPerSecond = 20000;
-  link.shape.delayMicros = 40 * kMs;
-  send(link, 0, std::string(20000, 'x'));
-  struct Probe {
-    int64_t at;
-    uint64_t queued;  // within one piece
-  } probes[] = {{0, 20000}, {40 * kMs, 20000}, {540 * kMs, 10000}, {1040 * kMs, 0}, {2 * kS, 0}};
-  for (const Probe& p : probes) {
-    uint64_t queued = linkQueuedAt(link.pieces, p.at);
-    EXPECT_LE(queued, p.queued + 64) << p.at;
-    EXPECT_GE(queued + 64, p.queued) << p.at;
-  }
-  EXPECT_EQ(linkArrivalOf(link.pieces, 20000), 1040 * kMs);
-  EXPECT_EQ(linkArrivalOf(link.pieces, 20001), 0) << "never sent";
-}
-
 TEST(FarLink, AnswersComeOnlyAfterTheirRequestArrivedAndInOrder) {
   struct Case {
     const char* name;
@@ -97,23 +67,11 @@ TEST(FarLink, AnswersComeOnlyAfterTheirRequestArrivedAndInOrder) {
     int64_t delay, answerMin, answerMax;
     std::vector<std::string> sends;  // 1 ms apart
   } cases[] = {
-      {"a far terminal behind a slow link",
-       20000,
-       40 * kMs,
-       0,
-       0,
-       {std::string(900, 'x') + "\x1b[c", std::string(300, 'y') + "\x1b[c" + std::string(500, 'z')}},
+      {"a far terminal", 20000, 40 * kMs, 0, 0, {std::string(900, 'x') + "\x1b[c", "y\x1b[cz"}},
       {"a request split across two reads", 20000, 40 * kMs, 0, 0, {"abc\x1b[", "c"}},
-      {"a near terminal answering after its own frame", 0, 0, 30 * kMs, 80 * kMs,
-       std::vector<std::string>(40, std::string(200, 'x') + "\x1b[c")},
-      {"answers two seconds late", 20000, 40 * kMs, 2 * kS, 2 * kS, {"\x1b[c", "\x1b[c", "\x1b[c"}},
-      {"what only looks like a request is not one",
-       0,
-       5 * kMs,
-       0,
-       0,
-       {"\x1b"
-        "c\x1b[?c\x1b[1c[c\x1b\x1b[c"}},
+      {"answering after its own frame", 0, 0, 30 * kMs, 80 * kMs, std::vector<std::string>(40, "x\x1b[c")},
+      {"two seconds late", 20000, 40 * kMs, 2 * kS, 2 * kS, {"\x1b[c", "\x1b[c", "\x1b[c"}},
+      {"only looks like requests", 0, 5 * kMs, 0, 0, {"\033c\x1b[?c\x1b[1c[c\x1b\x1b[c"}},
   };
   for (const Case& c : cases) {
     FarLink link;
