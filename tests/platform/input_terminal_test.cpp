@@ -225,14 +225,32 @@ TEST(TermProbe, RepliesDeadlineAndTypedKeys) {
   EXPECT_FALSE(silent.term.keys.anyKey || terminalAnswers.probeLate);
 }
 
+// Programs that show terminals in windows of their own (Emacs, Vim, Neovim,
+// zellij, dvtm) never have the X window's focus: the terminal for them.
 TEST(InputSelect, EnvironmentChoosesTheBackend) {
   using E = InputEnvironment;
   const auto x11 = InputChoice::x11, term = InputChoice::terminal;
   const std::vector<std::tuple<const char * E::*, const char*, InputChoice>> cases = {
-      {&E::mode, "evdev", x11},        {&E::mode, "terminal", term},     {&E::display, "", term},
-      {&E::waylandDisplay, "w", term}, {&E::sshConnection, "1 2", term}, {&E::tmux, "/tmp/t,1,0", term},
-      {&E::windowId, nullptr, term},   {&E::windowId, "12abc", term},    {&E::windowId, "-5", term},
+      {&E::mode, "evdev", x11},
+      {&E::mode, "terminal", term},
+      {&E::display, "", term},
+      {&E::waylandDisplay, "w", term},
+      {&E::sshConnection, "1 2", term},
+      {&E::tmux, "/tmp/t,1,0", term},
+      {&E::windowId, nullptr, term},
+      {&E::windowId, "12abc", term},
+      {&E::windowId, "-5", term},
       {&E::windowId, "41943054", x11},
+      {&E::insideEmacs, "29,term:0.96", term},
+      {&E::insideEmacs, "vterm", term},
+      {&E::insideEmacs, "", x11},
+      {&E::term, "eterm-color", term},
+      {&E::term, "eterm", term},
+      {&E::term, "xterm", x11},
+      {&E::vimTerminal, "900", term},
+      {&E::nvim, "/run/nvim.1", term},
+      {&E::zellij, "0", term},
+      {&E::dvtm, "0.15", term},
   };
   for (const auto& [field, value, choice] : cases) {
     E e{nullptr, ":0", nullptr, nullptr, nullptr, nullptr, nullptr, "0x2800006"};

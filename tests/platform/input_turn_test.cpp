@@ -1,16 +1,16 @@
 // The arrow keys turning the view, read from terminal bytes on a fake clock
-// (milliseconds), and the backend choice where the X window's focus is not
-// the game's.
+// (milliseconds).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "platform/input/input_select.h"
 #include "platform/input/term/term_input.h"
 
 namespace {
+
+using Input = std::vector<std::pair<int64_t, std::string>>;  // bytes at their times (ms)
 
 struct Turned {
   int32_t x = 0;
@@ -20,7 +20,7 @@ struct Turned {
 
 // Bytes at their times, polled every millisecond up to `until`; `exact`:
 // the terminal confirmed the kitty flags, so releases are reported.
-Turned play(const std::vector<std::pair<int64_t, std::string>>& input, int64_t until, bool exact) {
+Turned play(const Input& input, int64_t until, bool exact) {
   TermInput term;
   termStart(term, -1, -1, true);
   if (exact) {
@@ -46,46 +46,39 @@ Turned play(const std::vector<std::pair<int64_t, std::string>>& input, int64_t u
 
 // Autorepeat as a keyboard sends it: a press, the delay, then a repeat
 // every `gap` ms up to `last`.
-std::vector<std::pair<int64_t, std::string>> held(const std::string& key, int64_t delay, int64_t gap,
-                                                  int64_t last) {
-  std::vector<std::pair<int64_t, std::string>> presses = {{0, key}};
+Input held(const std::string& key, int64_t delay, int64_t gap, int64_t last) {
+  Input presses = {{0, key}};
   for (int64_t ms = delay; ms <= last; ms += gap) presses.push_back({ms, key});
   return presses;
 }
 
 }  // namespace
 
+// A timed hold: a tap, a second one (the delay), then steady from the first
+// confirmed repeat at 540 ms to 3 x 40 ms after the last, 1500 ms: 1080 ms
+// at 40 cells a second. An exact one: a cell at the press, steady from 250
+// ms to the release.
 TEST(ArrowKeys, TapsTurnOneCellHoldsFortyCellsASecond) {
-  const std::string right = "\x1b[C", up = "\x1bOA";
-  const std::vector<
-      std::tuple<const char*, std::vector<std::pair<int64_t, std::string>>, bool, int32_t, int32_t>>
-      cases = {
-          // name, input, exact -> cells right, down
-          {"timed tap", {{0, right}}, false, 1, 0},
-          {"timed taps, application mode and with a modifier",
-           {{0, up}, {400, "\x1b[1;5B"}, {1800, "\x1b[D"}},
-           false,
-           -1,
-           0},
-          {"two quick taps are two cells", {{0, right}, {200, right}}, false, 2, 0},
-          // A tap, a second one (the delay), then steady from the first
-          // confirmed repeat at 540 ms to 3 x 40 ms after the last, 1500
-          // ms: 1080 ms at 40 cells a second.
-          {"timed hold", held(right, 500, 40, 1500), false, 2 + 43, 0},
-          {"exact tap", {{0, "\x1b[A"}, {90, "\x1b[1;1:3A"}}, true, 0, -1},
-          // One cell at the press, steady from 250 ms to the release.
-          {"exact hold", {{0, "\x1b[D"}, {500, "\x1b[1;1:2D"}, {1250, "\x1b[1;1:3D"}}, true, -41, 0},
-          {"exact hold, down and right at once",
-           {{0, "\x1b[B\x1b[C"}, {1250, "\x1b[1;1:3B"}, {2250, "\x1b[1;1:3C"}},
-           true,
-           81,
-           41},
-      };
-  for (const auto& [name, input, exact, x, y] : cases) {
-    Turned turned = play(input, 3000, exact);
-    EXPECT_EQ(turned.x, x) << name;
-    EXPECT_EQ(turned.y, y) << name;
-    EXPECT_FALSE(turned.keys) << name;
+  const std::string right = "\x1b[C";
+  const struct {
+    const char* name;
+    Input input;
+    bool exact;
+    int32_t x, y;
+  } cases[] = {
+      {"timed tap", {{0, right}}, false, 1, 0},
+      {"application mode, a modifier", {{0, "\x1bOA"}, {400, "\x1b[1;5B"}, {1800, "\x1b[D"}}, false, -1, 0},
+      {"two quick taps", {{0, right}, {200, right}}, false, 2, 0},
+      {"timed hold", held(right, 500, 40, 1500), false, 2 + 43, 0},
+      {"exact tap", {{0, "\x1b[A"}, {90, "\x1b[1;1:3A"}}, true, 0, -1},
+      {"exact hold", {{0, "\x1b[D"}, {500, "\x1b[1;1:2D"}, {1250, "\x1b[1;1:3D"}}, true, -41, 0},
+      {"exact, both", {{0, "\x1b[B\x1b[C"}, {1250, "\x1b[1;1:3B"}, {2250, "\x1b[1;1:3C"}}, true, 81, 41},
+  };
+  for (const auto& c : cases) {
+    Turned turned = play(c.input, 3000, c.exact);
+    EXPECT_EQ(turned.x, c.x) << c.name;
+    EXPECT_EQ(turned.y, c.y) << c.name;
+    EXPECT_FALSE(turned.keys) << c.name;
   }
 }
 
@@ -113,28 +106,4 @@ TEST(ArrowKeys, LeaveTheOtherKeysAlone) {
   EXPECT_EQ(timed.keys.timing.delayWindow, kDelayWindowDefault);
   EXPECT_EQ(timed.keys.timing.repeatHold, kRepeatHoldDefault);
   EXPECT_EQ(timed.keys.arrowTiming.repeatHold, 240000);
-}
-
-TEST(InputSelect, ProgramsThatShowTerminalsInTheirOwnWindowsGetTheTerminal) {
-  using E = InputEnvironment;
-  const auto x11 = InputChoice::x11, term = InputChoice::terminal;
-  const std::vector<std::tuple<const char * E::*, const char*, InputChoice>> cases = {
-      {&E::insideEmacs, "29.1,term:0.96", term},
-      {&E::insideEmacs, "vterm", term},
-      {&E::insideEmacs, "", x11},
-      {&E::term, "eterm-color", term},
-      {&E::term, "eterm", term},
-      {&E::term, "xterm-256color", x11},
-      {&E::vimTerminal, "900", term},
-      {&E::nvim, "/run/user/1000/nvim.1.0", term},
-      {&E::zellij, "0", term},
-      {&E::dvtm, "0.15", term},
-  };
-  for (const auto& [field, value, choice] : cases) {
-    E e;
-    e.display = ":0";
-    e.windowId = "0x2800006";
-    e.*field = value;
-    EXPECT_EQ(inputChoose(e), choice) << value;
-  }
 }
