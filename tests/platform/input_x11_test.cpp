@@ -55,13 +55,15 @@ protected:
   // Reads every millisecond, as a fast frame loop would, until `done` says
   // so or 2 s have passed (answers and events from a server on a loaded
   // machine come within a scheduling slice or two; 2 s is far beyond that).
-  // The motion read on the way is summed into `moved`.
+  // The motion and turns read on the way are summed into `moved`.
   template <typename Done> InputState readUntil(Done done, InputState& moved) {
     InputState state;
     for (int i = 0; i < 2000; i++) {
       x11Read(state, ++clockMs * 1000);
       moved.dx += state.dx;
       moved.dy += state.dy;
+      moved.turnX += state.turnX;
+      moved.turnY += state.turnY;
       if (done(state)) break;
       usleep(1000);
     }
@@ -116,9 +118,7 @@ TEST_F(X11Backend, PointerMotionCountedOnceAndPinned) {
   for (const auto& step : steps) {
     XWarpPointer(display, None, None, 0, 0, 0, 0, step[0], step[1]);
     XSync(display, False);
-    InputState state = readOnce();
-    moved.dx += state.dx;
-    moved.dy += state.dy;
+    readFor(1, moved);
   }
   readUntil(
       [&](const InputState&) { return moved.dx == 14 && moved.dy == 17 && pointerAt(centreX, centreY); },
@@ -163,24 +163,19 @@ TEST_F(X11Backend, KeysHeldTappedAndFocusGated) {
 TEST_F(X11Backend, ArrowsTapOneCellAndTurnWhileHeld) {
   ASSERT_TRUE(x11Open(focusedWindow(50, 40)));
   InputState turned;
-  auto sum = [&turned](const InputState& s) {
-    turned.turnX += s.turnX;
-    turned.turnY += s.turnY;
-    return s;
-  };
   ASSERT_EQ(std::system("xdotool key Right"), 0);
-  readUntil([&](const InputState& s) { return sum(s).turnX != 0; });
-  for (int i = 0; i < 400; i++) sum(readOnce());  // past the time that makes a hold
+  readUntil([](const InputState& s) { return s.turnX != 0; }, turned);
+  readFor(400, turned);  // past the time that makes a hold
   EXPECT_EQ(turned.turnX, 1);
   EXPECT_EQ(turned.turnY, 0);
   turned = InputState{};
   ASSERT_EQ(std::system("xdotool keydown Up"), 0);
-  readUntil([&](const InputState& s) { return sum(s).turnY <= -5; });
+  readUntil([&](const InputState&) { return turned.turnY <= -5; }, turned);
   EXPECT_LE(turned.turnY, -5);
   ASSERT_EQ(std::system("xdotool keyup Up key q"), 0);
-  EXPECT_TRUE(readUntil([&](const InputState& s) { return sum(s).q; }).q);
+  EXPECT_TRUE(readUntil([](const InputState& s) { return s.q; }).q);
   turned = InputState{};
-  for (int i = 0; i < 400; i++) sum(readOnce());
+  readFor(400, turned);
   EXPECT_EQ(turned.turnY, 0);
   EXPECT_EQ(turned.turnX, 0);
 }
