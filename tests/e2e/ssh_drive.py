@@ -307,6 +307,15 @@ def formation_dots(pane):
     return {(r, c) for r, c in pane.red_dots() if 3 <= abs(r - 12) + abs(c - 40) <= 8}
 
 
+# The exit status when only the driving failed (OutOfSight).
+OUT_OF_SIGHT = 3
+
+
+class OutOfSight(RuntimeError):
+    """The harness could not bring the formation into sight: a fault of the
+    driving, not of the game, which the check may try again with a new game."""
+
+
 def bring_formation(pane, wait):
     """Slides the view until the formation (found by its direction dot when
     off the screen) stands left of the crosshair, where it stays in sight
@@ -341,7 +350,7 @@ def bring_formation(pane, wait):
                     or len(stars(screen) & stars_before) < len(stars_before) / 2):
                 break
             seen = pane.wait_output(seen, 0.5)
-    raise RuntimeError("the formation never came into sight; red dots at "
+    raise OutOfSight("the formation never came into sight; red dots at "
                        f"{sorted(pane.red_dots())}")
 
 
@@ -416,7 +425,7 @@ def main():
     except RuntimeError as problem:
         print(f"FAIL ({preset}): {problem}\n--- screen:", file=sys.stderr)
         print("\n".join(pane.screen()), file=sys.stderr)
-        return 1
+        return OUT_OF_SIGHT if isinstance(problem, OutOfSight) else 1
     finally:
         pane.close()
         if relay is not None:
