@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 std::string termRequested;
 
@@ -67,8 +69,8 @@ int terminfoUsable(const char* name) {
   return usable;
 }
 
-}  // namespace
-
+// TERM itself first, then its fallbacks in order; empty for a type that is
+// refused outright (unset, empty, dumb).
 std::vector<std::string> termCandidates(const char* term) {
   if (term == nullptr || *term == '\0' || std::strcmp(term, "dumb") == 0) return {};
   std::vector<std::string> names{term};
@@ -76,6 +78,25 @@ std::vector<std::string> termCandidates(const char* term) {
     if (name != names.front()) names.push_back(name);
   return names;
 }
+
+// TERM as the refusal line shows it: printable ASCII as it is, everything
+// else (escape bytes, controls, bytes above 0x7e) as \xHH.
+std::string termEscaped(const char* term) {
+  std::string text;
+  for (const char* p = term; *p != '\0'; p++) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c >= 0x20 && c < 0x7f && c != '\\') {
+      text += static_cast<char>(c);
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      text += hex;
+    }
+  }
+  return text;
+}
+
+}  // namespace
 
 std::string termChoose(const char* term, int (*usable)(const char* name), std::string* chosen) {
   if (term == nullptr || *term == '\0') return "serifall: TERM is not set; set it to your terminal's type";
@@ -94,21 +115,6 @@ std::string termChoose(const char* term, int (*usable)(const char* name), std::s
   if (names.size() == 1) return "serifall: unknown terminal type " + shown;
   return "serifall: unknown terminal type " + shown + ", and none of its fallbacks (" + joined(names, 1) +
          ") is installed";
-}
-
-std::string termEscaped(const char* term) {
-  std::string text;
-  for (const char* p = term; *p != '\0'; p++) {
-    unsigned char c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
-      text += static_cast<char>(c);
-    } else {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02x", c);
-      text += hex;
-    }
-  }
-  return text;
 }
 
 std::string termSettle() {

@@ -14,20 +14,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
-
-// TERM itself first, then its fallbacks in order; empty for a type that is
-// refused outright (unset, empty, dumb).
-std::vector<std::string> termCandidates(const char* term);
 
 // The first usable candidate in `chosen`, or the line that refuses TERM.
 // `usable` answers whether an entry exists (1), does not exist (0), or
 // exists but cannot position the cursor (-1).
 std::string termChoose(const char* term, int (*usable)(const char* name), std::string* chosen);
-
-// TERM as the refusal line shows it: printable ASCII as it is, everything
-// else (escape bytes, controls, bytes above 0x7e) as \xHH.
-std::string termEscaped(const char* term);
 
 // Checks TERM against this machine's terminfo. When a fallback is taken,
 // TERM is set to it, so curses and everything after it agree on one entry
