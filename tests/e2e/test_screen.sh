@@ -10,6 +10,15 @@ command -v screen >/dev/null || { echo "no GNU screen"; exit 77; }
 SCREENDIR=$TURNS/sockets
 mkdir -m 700 "$SCREENDIR"
 export SCREENDIR
+# screen's back end outlives the tmux pane (it detaches on a hangup), and
+# each window waits in a sleep: ended here, whichever way the test ends.
+quit_screens() {
+  for socket in "$SCREENDIR"/*; do
+    [ -e "$socket" ] && command screen -S "${socket##*/}" -X quit 2>/dev/null
+  done
+  return 0
+}
+trap 'quit_screens; cleanup; rm -rf "$TURNS"' EXIT
 
 for program in "$GAME" "$EARLY"; do
   GAME_NAME=$(basename "$program")
@@ -26,6 +35,7 @@ for program in "$GAME" "$EARLY"; do
   [ "$(exit_status)" = 0 ] || fail "exit status $(exit_status), not 0"
   wait_for '[ "$(flag mouse_any_flag)" = 0 ]' "the mouse modes off"
   screen | grep -v '^$' | grep -qv '^EXIT=0$' && fail "a picture left in screen's window"
+  quit_screens
   T kill-server
 done
 echo ok
