@@ -28,8 +28,9 @@ COMMAND=$*
 PLAY_PACKAGES="make cmake g++ libncurses-dev zlib1g-dev libx11-dev libxi-dev ncurses-term"
 # perl for Time::HiRes in the terminal runs: it is not in perl-base, which
 # is all a minimal Debian 12 or 13 has; python3 for the end-to-end runs that
-# read the screen (mouse look judged by the letter, the emulators).
-TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux procps perl python3 xvfb xdotool"
+# read the screen (mouse look judged by the letter, the emulators); GNU
+# screen for the run inside it, a layer players put under the game.
+TEST_PACKAGES="$PLAY_PACKAGES libgtest-dev tmux screen procps perl python3 xvfb xdotool"
 # What dpkg-buildpackage needs: build-essential and the Build-Depends of
 # debian/control (debhelper-compat comes with debhelper).
 DEB_PACKAGES="build-essential $(sed -n '/^Build-Depends:/,/^[^ ]/{/^ /p}' debian/control |
