@@ -1,5 +1,7 @@
 #include "game/loop/player.h"
 
+#include <algorithm>
+
 #include "game/gfx/factories.h"
 #include "game/gfx/shake.h"
 #include "game/loop/frame.h"
@@ -8,11 +10,10 @@
 
 namespace {
 
-// The view follows the pointer within -120..120; wide in 64 bits so no
-// motion, however large, can overflow.
+// Wide in 64 bits so that no motion, however large, can overflow.
 int32_t turned(int32_t view, int32_t motion) {
-  int64_t v = static_cast<int64_t>(view) - motion;
-  return static_cast<int32_t>(v < -120 ? -120 : (v > 120 ? 120 : v));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(static_cast<int64_t>(view) - motion, -kViewLimit, kViewLimit));
 }
 
 // The shot takes the cell under the crosshair with last frame's view, since

@@ -1,12 +1,14 @@
 #include "game/loop/screen_size.h"
 
+#include <algorithm>
+
 #include "game/gfx/shake.h"
 #include "game/loop/frame.h"
 #include "game/loop/state.h"
 
 namespace {
 
-int32_t withinView(int32_t view) { return view < -120 ? -120 : (view > 120 ? 120 : view); }
+int32_t withinView(int32_t view) { return std::clamp(view, -kViewLimit, kViewLimit); }
 
 }  // namespace
 

@@ -12,7 +12,8 @@ extern int32_t screenRows;
 extern int32_t screenCols;
 
 // View offset added to every world cell when it is drawn. Mouse look keeps
-// it within -120..120; the screen shake moves it too.
+// it within -kViewLimit..kViewLimit; the screen shake moves it too.
+constexpr int32_t kViewLimit = 120;
 extern int32_t viewRow;
 extern int32_t viewCol;
 
