@@ -112,7 +112,7 @@ bool waitsForAnswers(const OutputPace& pace, const TerminalAnswers& answers, int
   int inFlight = answersInFlight(answers);
   if (inFlight == 0) return false;
   if (inFlight >= kMostInFlight) return true;
-  return answersInFlightBytes(answers) + pace.lastBytes > paceInFlightLimit(pace, now);
+  return answersInFlightBytes(answers) + pace.lastBytes > paceInFlightLimit(pace);
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ int64_t paceInterval(const OutputPace& pace) {
   return micros > pace.intervalMicros ? static_cast<int64_t>(micros) : pace.intervalMicros;
 }
 
-uint64_t paceInFlightLimit(const OutputPace& pace, int64_t) {
+uint64_t paceInFlightLimit(const OutputPace& pace) {
   if (pace.overdue || pace.remeasuring) return 0;
   return pace.allowance;
 }

@@ -108,7 +108,7 @@ int64_t paceInterval(const OutputPace& pace);
 // Bytes of pictures that may be on their way; 0 allows one picture only.
 // Pure: the allowance, or none while an answer is overdue or the floor is
 // being measured again.
-uint64_t paceInFlightLimit(const OutputPace& pace, int64_t now);
+uint64_t paceInFlightLimit(const OutputPace& pace);
 
 // changed: curses holds a picture other than the one last sent.
 // pending: bytes of the last picture have not all reached the terminal.

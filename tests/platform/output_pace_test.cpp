@@ -408,7 +408,7 @@ TEST(OutputPace, OverdueAsksAgainFurtherApart) {
   int64_t gaveUp = 20 * kMs + kAnswerPatienceMicros;
   paceExpire(h.pace, h.answers, gaveUp);
   ASSERT_TRUE(h.pace.overdue);
-  EXPECT_EQ(paceInFlightLimit(h.pace, gaveUp), 0u);
+  EXPECT_EQ(paceInFlightLimit(h.pace), 0u);
   int64_t at = gaveUp;
   int owed = 2;
   for (int64_t delay : {1 * kS, 2 * kS, 4 * kS, 8 * kS, 8 * kS}) {
