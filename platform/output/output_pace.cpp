@@ -1,6 +1,7 @@
 #include "platform/output/output_pace.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -73,6 +74,36 @@ void learnFloor(OutputPace& pace, int64_t now, const AskedPicture& picture, int6
   }
 }
 
+// The slope of trips over the bytes ahead, on moving means: what a byte
+// ahead costs. Without spread in the bytes ahead (one picture at a time)
+// nothing new is learnt and the last slope holds.
+void learnCost(OutputPace& pace, const AskedPicture& picture, int64_t trip) {
+  constexpr double kWeight = 1.0 / kCostAnswers;
+  double ahead = static_cast<double>(picture.ahead);
+  if (pace.costAnswers++ == 0) {
+    pace.aheadMean = ahead;
+    pace.tripMean = static_cast<double>(trip);
+    return;
+  }
+  double dx = ahead - pace.aheadMean;
+  double dy = static_cast<double>(trip) - pace.tripMean;
+  pace.aheadMean += kWeight * dx;
+  pace.tripMean += kWeight * dy;
+  pace.aheadSpread = (1 - kWeight) * (pace.aheadSpread + kWeight * dx * dx);
+  pace.aheadTripSpread = (1 - kWeight) * (pace.aheadTripSpread + kWeight * dx * dy);
+  if (pace.costAnswers < kCostAnswers || pace.aheadSpread < kCostSpreadBytes * kCostSpreadBytes) return;
+  pace.byteCost = std::max(0.0, pace.aheadTripSpread / pace.aheadSpread);
+}
+
+// Where bytes ahead queue, the most that keeps a new picture's wait behind
+// them within the budget; otherwise no bound.
+uint64_t queueBound(const OutputPace& pace, int64_t now) {
+  double rate = rateNow(pace, now);
+  if (rate <= 0 || pace.byteCost * rate < kQueuedShare * 1.0e6) return UINT64_MAX;
+  int64_t budget = std::max(kFrameFloorMicros, pace.floorTrip / 2);
+  return static_cast<uint64_t>(static_cast<double>(budget) / pace.byteCost);
+}
+
 // What a full link holds.
 uint64_t fullAllowance(const OutputPace& pace, int64_t now) {
   double pipe = kInFlightGain * rateNow(pace, now) * static_cast<double>(pace.floorTrip) / 1.0e6;
@@ -92,9 +123,10 @@ void grow(OutputPace& pace, int64_t now, uint64_t bytes) {
   if (!pace.full && queueShows(pace)) pace.full = true;
   if (!pace.full) {
     if (pace.heldBack) pace.allowance += bytes;
-    return;
+  } else {
+    pace.allowance = std::min(pace.allowance + bytes, fullAllowance(pace, now));
   }
-  pace.allowance = std::min(pace.allowance + bytes, fullAllowance(pace, now));
+  pace.allowance = std::min(pace.allowance, queueBound(pace, now));
 }
 
 // What the oldest timed picture may take: the usual round trip and its own
@@ -169,6 +201,7 @@ void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture) {
             static_cast<double>(pace.delivered - picture.delivered) * 1.0e6 / static_cast<double>(span));
   learnBurst(pace, now, picture.bytes);
   learnFloor(pace, now, picture, trip);
+  learnCost(pace, picture, trip);
   grow(pace, now, picture.bytes);
 }
 
@@ -192,6 +225,9 @@ void paceForgetAnswers(OutputPace& pace) {
   pace.burst = pace.earlierBurst = 0;
   pace.burstStart = 0;
   pace.allowance = 0;
+  pace.costAnswers = 0;
+  pace.aheadSpread = pace.aheadTripSpread = 0;
+  pace.byteCost = 0;
   pace.full = false;
   pace.heldBack = false;
 }

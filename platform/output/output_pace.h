@@ -51,6 +51,16 @@ constexpr int64_t kFrameFloorMicros = 25000;
 // path whose delay rises for good gets its allowance back.
 constexpr int64_t kRateSpanMicros = 5000000;
 constexpr int64_t kFloorLifetimeMicros = 10000000;
+// How much a byte on its way delays the next picture is learnt from about
+// this many answers, once the bytes ahead of them spread by this much. A
+// byte that costs at least this share of its time at the rate waits in a
+// queue: the link is its bottleneck, and what may be on its way then keeps
+// a new picture's wait behind the others within half the floor (at least a
+// slow terminal's frame). A terminal that answers after its own frame
+// answers as late with much ahead as with nothing, and keeps its bursts.
+constexpr int kCostAnswers = 32;
+constexpr double kCostSpreadBytes = 200;
+constexpr double kQueuedShare = 0.5;
 // An answer counts as overdue after three times what the picture's size
 // and the usual round trip let expect, within these bounds. Then the far
 // end may be unreachable: one picture at a time goes, from the latest
@@ -91,6 +101,13 @@ struct OutputPace {
   int64_t floorAt = 0;       // when it was measured
   bool remeasuring = false;  // one picture alone, to measure the floor
   int64_t smoothedTrip = 0;
+  // Trips over the bytes ahead of them: means, spread and co-spread.
+  double aheadMean = 0;
+  double tripMean = 0;
+  double aheadSpread = 0;
+  double aheadTripSpread = 0;
+  int costAnswers = 0;
+  double byteCost = 0;   // micros a byte ahead adds to a trip; 0 none seen
   bool overdue = false;  // an answer is overdue: one picture per retry
   int64_t retryAt = 0;
   int64_t retryDelay = 0;

@@ -372,6 +372,79 @@ TEST(OutputPace, RateAndFloorAreLearned) {
   }
 }
 
+// Each byte ahead of a picture adds `cost` to its trip on top of an 80 ms
+// floor (a negative cost: a terminal that answers later when less is
+// ahead, after its own frame); 1000-byte pictures answered at 20 kB/s,
+// with `spread` bytes ahead of every other one.
+struct Costed {
+  OutputPace pace;
+  Costed() {
+    pace.full = true;
+    pace.allowance = 1600;  // 20 kB/s by the floor
+  }
+  void answers(int count, double cost, uint64_t spread) {
+    for (int i = 0; i < count; i++) {
+      now += 50 * kMs;
+      AskedPicture picture;
+      picture.bytes = 1000;
+      picture.ahead = i % 2 == 1 ? spread : 0;
+      double ahead = static_cast<double>(picture.ahead);
+      double beyondFloor = cost < 0 ? ahead - static_cast<double>(spread) : ahead;
+      picture.at = now - 80 * kMs - static_cast<int64_t>(cost * beyondFloor);
+      picture.delivered = pace.delivered;
+      picture.deliveredAt = now - 50 * kMs;
+      paceAnswered(pace, now, picture);
+    }
+  }
+  int64_t now = 0;
+};
+
+// Where bytes ahead queue (each costs at least half its time at the rate,
+// 25 us at 20 kB/s), what may be on the way keeps a new picture's wait
+// within half the floor; elsewhere the link's allowance stands.
+TEST(OutputPace, BytesAheadThatQueue) {
+  struct Case {
+    const char* name;
+    int answers;
+    double cost;  // micros per byte ahead
+    uint64_t spread;
+    double learnt;       // the cost learnt
+    uint64_t allowance;  // after
+  } cases[] = {
+      {"a queue at the rate: 40 ms of it", 64, 50, 2000, 50, 800},
+      {"just over half the rate's time", 64, 26, 2000, 26, 1538},
+      {"just under it: no queue", 64, 24, 2000, 24, 1600},
+      {"too few answers to tell", kCostAnswers - 1, 50, 2000, 0, 1600},
+      {"enough", kCostAnswers, 50, 2000, 50, 800},
+      {"too little spread to tell", 64, 50, 199, 0, 1600},
+      {"answers later with less ahead", 64, -20, 2000, 0, 1600},
+  };
+  for (const Case& c : cases) {
+    Costed link;
+    link.answers(c.answers, c.cost, c.spread);
+    EXPECT_EQ(link.pace.floorTrip, 80 * kMs) << c.name;
+    EXPECT_NEAR(link.pace.byteCost, c.learnt, 0.01) << c.name;
+    EXPECT_NEAR(static_cast<double>(link.pace.allowance), static_cast<double>(c.allowance), 1) << c.name;
+  }
+
+  // Half the floor, but at least a slow terminal's frame of queue; a
+  // resume forgets the cost with the rest.
+  Costed near;
+  near.answers(64, 50, 2000);
+  near.pace.floorTrip = 60 * kMs;
+  near.answers(1, 50, 2000);
+  EXPECT_NEAR(static_cast<double>(near.pace.allowance), 30 * kMs / 50.0, 1);
+  near.pace.floorTrip = 40 * kMs;
+  near.answers(1, 50, 2000);
+  EXPECT_NEAR(static_cast<double>(near.pace.allowance), kFrameFloorMicros / 50.0, 1);
+  paceForgetAnswers(near.pace);
+  EXPECT_EQ(near.pace.byteCost, 0);
+  near.pace.full = true;
+  near.pace.allowance = 1600;
+  near.answers(kCostAnswers - 1, 50, 2000);
+  EXPECT_EQ(near.pace.byteCost, 0) << "learnt afresh";
+}
+
 // An answer is overdue after three times the usual trip and the picture's
 // own time on the link, at least 1 s and at most 4 s.
 TEST(OutputPace, PatienceScalesWithSize) {
