@@ -155,6 +155,11 @@ void makePicture() {
   paceSent(pace, terminalAnswers, inputClockMicros(), bytes);
 }
 
+void askAlone(int64_t now) {
+  append(kAnswerRequest, kAnswerRequestLength);
+  paceAsked(pace, terminalAnswers, now);
+}
+
 // A thread that had to sleep in a call made a voluntary switch: the proof
 // that output waited on the terminal, apart from being preempted.
 long voluntarySwitches() {
@@ -276,6 +281,7 @@ void outputFrame() {
   int64_t waited = inputClockMicros() - now;
   if (step != PaceStep::nothing) {
     if (step == PaceStep::send) makePicture();
+    if (step == PaceStep::ask) askAlone(now);
     int64_t t0 = inputClockMicros();
     pushSome();
     waited += inputClockMicros() - t0;

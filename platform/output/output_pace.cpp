@@ -138,6 +138,14 @@ int64_t patience(const OutputPace& pace, const AskedPicture& picture, int64_t no
   return std::clamp(3 * expected, kAnswerPatienceMicros, kLongestPatienceMicros);
 }
 
+// A retry: the requests before it are owed, its own alone is timed, and
+// the next retry is further off.
+void retried(OutputPace& pace, TerminalAnswers& answers, int64_t now) {
+  answersGiveUp(answers);
+  pace.retryDelay = std::min(2 * pace.retryDelay, kLongestRetryMicros);
+  pace.retryAt = now + pace.retryDelay;
+}
+
 bool waitsForAnswers(const OutputPace& pace, const TerminalAnswers& answers, int64_t now) {
   if (!answers.answering) return false;
   if (pace.overdue) return now < pace.retryAt;
@@ -168,6 +176,8 @@ PaceStep paceStep(const OutputPace& pace, const TerminalAnswers& answers, int64_
   // not show yet, and a slow terminal would queue pictures it cannot keep up
   // with instead of skipping to the latest one.
   if (pending) return writable() ? PaceStep::push : PaceStep::nothing;
+  bool asksAlone = pace.overdue && now >= pace.retryAt && now - pace.lastSent < kLongestRetryMicros;
+  if (asksAlone) return writable() ? PaceStep::ask : PaceStep::nothing;
   if (!changed || waitsForAnswers(pace, answers, now)) return PaceStep::nothing;
   if (pace.sentAny && now - pace.lastSent < paceInterval(pace)) return PaceStep::nothing;
   return writable() ? PaceStep::send : PaceStep::nothing;
@@ -180,13 +190,13 @@ void paceSent(OutputPace& pace, TerminalAnswers& answers, int64_t now, uint64_t 
   if (!answers.answering) return;
   // The next picture, as large, would wait for answers.
   pace.heldBack = answersInFlightBytes(answers) + 2 * bytes > pace.allowance;
-  if (pace.overdue) {
-    // Only the latest picture is waited for; the others' answers are owed.
-    answersGiveUp(answers);
-    pace.retryDelay = std::min(2 * pace.retryDelay, kLongestRetryMicros);
-    pace.retryAt = now + pace.retryDelay;
-  }
+  if (pace.overdue) retried(pace, answers, now);
   answersPictureAsked(answers, now, bytes, pace.delivered, pace.deliveredAt);
+}
+
+void paceAsked(OutputPace& pace, TerminalAnswers& answers, int64_t now) {
+  retried(pace, answers, now);
+  answersPictureAsked(answers, now, kAnswerRequestLength, pace.delivered, pace.deliveredAt);
 }
 
 void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture) {

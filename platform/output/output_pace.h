@@ -63,9 +63,12 @@ constexpr double kCostSpreadBytes = 200;
 constexpr double kQueuedShare = 0.5;
 // An answer counts as overdue after three times what the picture's size
 // and the usual round trip let expect, within these bounds. Then the far
-// end may be unreachable: one picture at a time goes, from the latest
-// frame, asking again after each delay, doubled each time up to the
-// longest, until answers come again.
+// end may be unreachable: it asks again after each delay, doubled each
+// time up to the longest, until answers come again. A picture, from the
+// latest frame, goes with a retry only once the last one has waited the
+// longest delay: a link that is down holds about one picture when it
+// comes back, and a terminal that stopped answering still gets one every
+// few seconds.
 constexpr int64_t kAnswerPatienceMicros = 1000000;
 constexpr int64_t kLongestPatienceMicros = 4000000;
 constexpr int64_t kFirstRetryMicros = 1000000;
@@ -117,6 +120,7 @@ enum class PaceStep {
   nothing,  // nothing new, or not yet time: the picture stays with curses
   push,     // bytes of the last picture are still waiting: write more of them
   send,     // make the picture now and write it
+  ask,      // an overdue answer's retry: write a request alone
 };
 
 // The interval now in force: the display's, or longer on a slow link.
@@ -137,6 +141,9 @@ PaceStep paceStep(const OutputPace& pace, const TerminalAnswers& answers, int64_
 // A picture of `bytes` was made at `now`, its request (when the terminal
 // answers) right behind it; the next one waits an interval.
 void paceSent(OutputPace& pace, TerminalAnswers& answers, int64_t now, uint64_t bytes);
+
+// A request went out alone at `now`, as the retry paceStep asked for.
+void paceAsked(OutputPace& pace, TerminalAnswers& answers, int64_t now);
 
 // The answer to `picture` came at `now`.
 void paceAnswered(OutputPace& pace, int64_t now, const AskedPicture& picture);

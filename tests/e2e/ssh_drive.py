@@ -650,6 +650,7 @@ class Outage:
     prompt_turn = None  # ... within PROMPT_TURN
     queued = (0, 0)  # sshd's unacknowledged bytes at the restore, down and up
     turns = 0  # turns tried after the restore
+    first_bytes = None  # seconds from the restore until the pane received anything
 
     def describe(self):
         def at(t):
@@ -657,7 +658,8 @@ class Outage:
         return (f"{self.queued[0] / 1000:.1f} kB queued in sshd's socket at the restore"
                 f" ({self.queued[1]} B the other way); after the restore a turn shown within 1 s"
                 f" at {at(self.back)}, within {PROMPT_TURN * 1000:.0f} ms at {at(self.prompt_turn)}"
-                f" ({self.turns} turns tried)")
+                f" ({self.turns} turns tried); the first bytes reached the pane at"
+                f" {at(self.first_bytes)}")
 
 
 def link_ports(args):
@@ -674,7 +676,17 @@ def ride_out(pane, args):
     finally:
         link("up")
     restored = time.monotonic()
+    received = pane.received
     found.queued = link_queued()
+
+    def watch():
+        # Nothing reaches the pane until TCP sends again: its retransmission
+        # backoff, grown through the outage, not the game, decides when.
+        while found.first_bytes is None and time.monotonic() - restored < RECOVER_BOUND:
+            if pane.received > received:
+                found.first_bytes = time.monotonic() - restored
+            time.sleep(0.01)
+    threading.Thread(target=watch, daemon=True).start()
     enough = PROMPT_TURN if args.prompt_bound is None else 1.0
     bound = RECOVER_BOUND if args.prompt_bound is not None else max(RECOVER_BOUND, args.turn_wait)
     while time.monotonic() - restored < bound and found.prompt_turn is None:
