@@ -27,6 +27,9 @@
 #               An outage of real packets, not of the relay: the TCP on
 #               both sides meets it as on a real link, retransmission
 #               backoff and all.
+# With FAR_LOSS=N (a whole percentage) N % of the packets to and from sshd
+# are lost at random, each way, once the login works (nft's random numbers;
+# needs nftables).
 # Everything is taken down when COMMAND ends or this script is stopped: the
 # processes left in the namespace, the namespace, the folder.
 #
@@ -202,6 +205,20 @@ until IN ssh -F "$DIR/ssh_config" far true 2>/dev/null; do
   fi
   sleep 0.2
 done
+
+LOSS=${FAR_LOSS:-0}
+if [ "$LOSS" != 0 ]; then
+  command -v nft >/dev/null 2>&1 || skip "FAR_LOSS needs nft (nftables)"
+  IN nft -f - <<EOF || exit 1
+table inet far {
+  chain out {
+    type filter hook output priority 0;
+    tcp sport $SSHD_PORT numgen random mod 100 < $LOSS drop
+    tcp dport $SSHD_PORT numgen random mod 100 < $LOSS drop
+  }
+}
+EOF
+fi
 
 # The outage's switch. On a preset without shaping the root queue exists
 # only while the link is down, so that the unshaped link stays as it was.
