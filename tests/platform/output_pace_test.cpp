@@ -381,15 +381,17 @@ TEST(OutputPace, RateAndFloorAreLearned) {
 // Each byte ahead of a picture adds `cost` to its trip on top of an 80 ms
 // floor (a negative cost: a terminal that answers later when less is
 // ahead, after its own frame); 1000-byte pictures answered at 20 kB/s,
-// with `spread` bytes ahead of every other one.
+// with `spread` bytes ahead of every other one, and bursts of 1000 bytes
+// seen once.
 struct Costed {
   OutputPace pace;
   Costed() {
     pace.full = true;
-    pace.allowance = 1600;  // 20 kB/s by the floor
+    pace.allowance = 2600;  // 20 kB/s by the floor, and the bursts
   }
   void answers(int count, double cost, uint64_t spread) {
     for (int i = 0; i < count; i++) {
+      if (i == 1) pace.burst = std::max(pace.burst, 1000.0);
       now += 50 * kMs;
       AskedPicture picture;
       picture.bytes = 1000;
@@ -419,11 +421,11 @@ TEST(OutputPace, BytesAheadThatQueue) {
   } cases[] = {
       {"a queue at the rate: 40 ms of it", 64, 50, 2000, 50, 800},
       {"just over half the rate's time", 64, 26, 2000, 26, 1538},
-      {"just under it: no queue", 64, 24, 2000, 24, 1600},
-      {"too few answers to tell", kCostAnswers - 1, 50, 2000, 0, 1600},
+      {"just under it: no queue, the bursts kept", 64, 24, 2000, 24, 2600},
+      {"too few answers to tell", kCostAnswers - 1, 50, 2000, 0, 2600},
       {"enough", kCostAnswers, 50, 2000, 50, 800},
-      {"too little spread to tell", 64, 50, 199, 0, 1600},
-      {"answers later with less ahead", 64, -20, 2000, 0, 1600},
+      {"too little spread to tell", 64, 50, 199, 0, 2600},
+      {"answers later with less ahead", 64, -20, 2000, 0, 2600},
   };
   for (const Case& c : cases) {
     Costed link;
@@ -446,7 +448,7 @@ TEST(OutputPace, BytesAheadThatQueue) {
   paceForgetAnswers(near.pace);
   EXPECT_EQ(near.pace.byteCost, 0);
   near.pace.full = true;
-  near.pace.allowance = 1600;
+  near.pace.allowance = 2600;
   near.answers(kCostAnswers - 1, 50, 2000);
   EXPECT_EQ(near.pace.byteCost, 0) << "learnt afresh";
 }
