@@ -66,7 +66,7 @@ void learnBurst(OutputPace& pace, int64_t now, uint64_t bytes) {
 void learnFloor(OutputPace& pace, int64_t now, const AskedPicture& picture, int64_t trip) {
   // A picture sent alone met no queue of the game's own making: while the
   // floor is measured again, its trip is the new floor.
-  bool fresh = pace.remeasuring && picture.alone;
+  bool fresh = pace.remeasuring && picture.ahead == 0;
   if (pace.floorTrip == 0 || trip <= pace.floorTrip || fresh) {
     pace.floorTrip = trip;
     pace.floorAt = now;

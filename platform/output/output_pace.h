@@ -111,7 +111,7 @@ struct OutputPace {
   double aheadTripSpread = 0;
   int costAnswers = 0;
   double byteCost = 0;   // micros a byte ahead adds to a trip; 0 none seen
-  bool overdue = false;  // an answer is overdue: one picture per retry
+  bool overdue = false;  // an answer is overdue: it asks again now and then
   int64_t retryAt = 0;
   int64_t retryDelay = 0;
 };

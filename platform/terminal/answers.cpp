@@ -27,17 +27,15 @@ void answersPictureAsked(TerminalAnswers& answers, int64_t now, uint64_t bytes, 
                          int64_t deliveredAt) {
   // Full: the oldest is forgotten rather than the newest left untimed.
   if (answers.count == kMostAsked) dropOldest(answers);
-  bool alone = answersInFlight(answers) == 0;
   uint64_t ahead = answersInFlightBytes(answers);
   AskedPicture& asked = answers.asked[answers.count++];
   asked = AskedPicture{};
   asked.at = now;
   asked.bytes = bytes;
-  asked.alone = alone;
   asked.ahead = ahead;
   asked.delivered = delivered;
   // Sent into an empty link, a picture's rate runs from its own start.
-  asked.deliveredAt = asked.alone ? now : deliveredAt;
+  asked.deliveredAt = ahead == 0 ? now : deliveredAt;
 }
 
 int answersInFlight(const TerminalAnswers& answers) {

@@ -31,7 +31,6 @@ struct AskedPicture {
   int64_t at = 0;           // when the request went out, right behind the picture
   uint64_t bytes = 0;       // the picture's, request included
   bool owed = false;        // given up on: its answer is awaited, its trip not used
-  bool alone = false;       // no other timed picture was on its way when it went
   uint64_t ahead = 0;       // bytes of the timed pictures on their way when it went
   uint64_t delivered = 0;   // bytes answered before it went (for the rate)
   int64_t deliveredAt = 0;  // when the latest of those was answered

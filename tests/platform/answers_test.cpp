@@ -61,9 +61,9 @@ TEST(Answers, WhatIsOnItsWay) {
   TerminalAnswers answers;
   answersPictureAsked(answers, 10, 100, 0, 0);
   answersPictureAsked(answers, 20, 300, 100, 15);
-  EXPECT_TRUE(answers.asked[0].alone);
+  EXPECT_EQ(answers.asked[0].ahead, 0u);
   EXPECT_EQ(answers.asked[0].deliveredAt, 10) << "into an empty link, the rate runs from its own start";
-  EXPECT_FALSE(answers.asked[1].alone);
+  EXPECT_EQ(answers.asked[1].ahead, 100u);
   EXPECT_EQ(answers.asked[1].deliveredAt, 15);
   EXPECT_EQ(answersInFlight(answers), 2);
   EXPECT_EQ(answersInFlightBytes(answers), 400u);
@@ -72,7 +72,7 @@ TEST(Answers, WhatIsOnItsWay) {
   EXPECT_EQ(answersInFlightBytes(answers), 0u);
   EXPECT_EQ(answersOldestInFlight(answers), nullptr);
   answersPictureAsked(answers, 30, 500, 400, 25);
-  EXPECT_TRUE(answers.asked[2].alone) << "owed answers are not timed";
+  EXPECT_EQ(answers.asked[2].ahead, 0u) << "owed answers are not timed";
   EXPECT_EQ(answersOldestInFlight(answers)->at, 30);
   EXPECT_EQ(answersOwed(answers), 3);
 }
