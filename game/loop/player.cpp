@@ -44,7 +44,6 @@ void mouseLook(const InputState& input) {
   }
   viewRow = turned(viewRow, input.dy);
   viewCol = turned(viewCol, input.dx);
-  if (input.turnX == 0 && input.turnY == 0) return;
   viewRow = turned(viewRow, input.turnY);
   viewCol = turned(viewCol, input.turnX);
 }

@@ -8,7 +8,7 @@
 // Takes a new console size (nothing happens when it is the same, or not a
 // size at all): the crosshair moves to the new centre and the view moves
 // with it, so the world cell under the crosshair stays under it (as far as
-// the view's -120..120 allows); a running shake keeps the same aim when it
+// the view's limit allows); a running shake keeps the same aim when it
 // puts the view back; the star field streams from the new centre.
 void followScreenSize(int32_t rows, int32_t cols);
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 // Console size: what the console read when it opened (0 until then), then
-// whatever size the terminal has at the start of each frame
-// (screen_size.h). No game start changes it.
+// whatever size the terminal has at the start of each game and of each
+// frame (screen_size.h).
 extern int32_t screenRows;
 extern int32_t screenCols;
 

@@ -106,7 +106,7 @@ uint64_t queueBound(const OutputPace& pace, int64_t now) {
 
 // What a full link holds.
 uint64_t fullAllowance(const OutputPace& pace, int64_t now) {
-  double pipe = kInFlightGain * rateNow(pace, now) * static_cast<double>(pace.floorTrip) / 1.0e6;
+  double pipe = rateNow(pace, now) * static_cast<double>(pace.floorTrip) / 1.0e6;
   return static_cast<uint64_t>(pipe + burstNow(pace, now));
 }
 

@@ -38,9 +38,8 @@ constexpr int64_t kTookSpanMicros = 250000;
 
 // Pictures on their way at most, whatever the link.
 constexpr int kMostInFlight = 16;
-// A full link: this many times its rate by its floor may be on the way,
-// and bursts of answers up to this long at that rate.
-constexpr double kInFlightGain = 1.0;
+// A full link: its rate by its floor may be on the way, and bursts of
+// answers up to this long at that rate.
 constexpr int64_t kLongestBurstMicros = 250000;
 // A usual round trip longer than twice the floor and this is a queue; a
 // floor counts as at least a frame of a slow terminal.
